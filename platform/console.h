@@ -1,0 +1,2 @@
+// Console services of the configuration wizard.
+#pragma once
