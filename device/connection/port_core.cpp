@@ -1,0 +1,235 @@
+#include "device/connection/port_core.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "device/connection/line_events.h"
+
+namespace serial {
+
+PortCore::PortCore(std::shared_ptr<Wire> sharedWire)
+    : wire(std::move(sharedWire)), ring(kReceiveCapacity) {}
+
+void LatchEvents(PortCore& core, DWORD evBits) {
+    const DWORD armed = evBits & core.mask;
+    if (armed != 0) {
+        core.history |= armed;
+        core.wire->changed.notify_all();
+    }
+}
+
+void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count) {
+    const std::size_t room = kReceiveCapacity - core.ringCount;
+    const std::size_t taken = std::min(room, count);
+    std::size_t tail = (core.ringHead + core.ringCount) % kReceiveCapacity;
+    const std::size_t first = std::min(taken, kReceiveCapacity - tail);
+    std::memcpy(core.ring.data() + tail, data, first);
+    std::memcpy(core.ring.data(), data + first, taken - first);
+    core.ringCount += taken;
+    if (taken > 0) {
+        LatchEvents(core, EV_RXCHAR);
+        core.wire->changed.notify_all();
+    }
+    if (taken < count) {
+        LatchErrors(core, CE_RXOVER);
+    }
+}
+
+void LatchErrors(PortCore& core, DWORD ceBits) {
+    if (!core.parityChecking) {
+        ceBits &= ~CE_RXPARITY;
+    }
+    if (ceBits == 0) {
+        return;
+    }
+    core.errors |= ceBits;
+    LatchEvents(core, EventsForErrors(ceBits));
+    core.wire->changed.notify_all();
+}
+
+void UpdateModem(PortCore& core, DWORD msBits) {
+    const DWORD changed = EventsForModemChange(core.modem, msBits);
+    core.modem = msBits;
+    if (changed != 0) {
+        LatchEvents(core, changed);
+        core.wire->changed.notify_all();
+    }
+}
+
+void SettleArrivals(PortCore& core, Clock::time_point now) {
+    while (!core.scheduled.empty() && core.scheduled.front().at <= now) {
+        const Arrival arrival = core.scheduled.front();
+        core.scheduled.pop_front();
+        switch (arrival.kind) {
+            case ArrivalKind::kData:
+                DeliverBytes(core, &arrival.byte, 1);
+                break;
+            case ArrivalKind::kBreak:
+                LatchErrors(core, CE_BREAK);
+                break;
+            case ArrivalKind::kFrameError:
+                DeliverBytes(core, &arrival.byte, 1);
+                LatchErrors(core, CE_FRAME);
+                break;
+            case ArrivalKind::kParityError:
+                DeliverBytes(core, &arrival.byte, 1);
+                LatchErrors(core, CE_RXPARITY);
+                break;
+            case ArrivalKind::kOverrun:
+                LatchErrors(core, CE_OVERRUN);
+                break;
+        }
+    }
+}
+
+std::size_t PendingBytes(const PortCore& core) {
+    return core.ringCount + core.scheduled.size();
+}
+
+namespace {
+
+bool Ended(const PortCore& core) {
+    return core.closed || core.vanished;
+}
+
+// Sleeps on the wire until `deadline`, or until the next scheduled arrival is due, so that
+// paced bytes land on time without a polling thread.
+void WaitOnWire(PortCore& core, std::unique_lock<std::mutex>& lock, Clock::time_point deadline) {
+    if (!core.scheduled.empty()) {
+        deadline = std::min(deadline, core.scheduled.front().at);
+    }
+    if (deadline == Clock::time_point::max()) {
+        core.wire->changed.wait(lock);
+    } else {
+        core.wire->changed.wait_until(lock, deadline);
+    }
+    SettleArrivals(core, Clock::now());
+}
+
+std::size_t TakeFromRing(PortCore& core, BYTE* buffer, std::size_t count) {
+    const std::size_t taken = std::min(count, core.ringCount);
+    const std::size_t first = std::min(taken, kReceiveCapacity - core.ringHead);
+    std::memcpy(buffer, core.ring.data() + core.ringHead, first);
+    std::memcpy(buffer + first, core.ring.data(), taken - first);
+    core.ringHead = (core.ringHead + taken) % kReceiveCapacity;
+    core.ringCount -= taken;
+    if (taken > 0) {
+        if (core.receivePaused && core.resumeReceive) {
+            core.receivePaused = false;
+            core.resumeReceive();
+        }
+        // A writer held back by a full ring may go on.
+        core.wire->changed.notify_all();
+    }
+    return taken;
+}
+
+Clock::time_point After(Clock::time_point from, std::uint64_t milliseconds) {
+    return from + std::chrono::milliseconds(milliseconds);
+}
+
+}  // namespace
+
+BOOL CoreWaitEvent(PortCore& core, DWORD* events) {
+    std::unique_lock lock(core.wire->lock);
+    const unsigned generation = core.maskGeneration;
+    SettleArrivals(core, Clock::now());
+    for (;;) {
+        if (Ended(core)) {
+            *events = 0;
+            return 0;
+        }
+        if (core.maskGeneration != generation) {
+            *events = 0;
+            return 1;
+        }
+        const DWORD ready = core.history & core.mask;
+        if (ready != 0) {
+            core.history = 0;
+            *events = ready;
+            return 1;
+        }
+        WaitOnWire(core, lock, Clock::time_point::max());
+    }
+}
+
+BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts, DWORD* got) {
+    const Clock::time_point start = Clock::now();
+    const DWORD interval = timeouts.ReadIntervalTimeout;
+    const DWORD multiplier = timeouts.ReadTotalTimeoutMultiplier;
+    const DWORD constant = timeouts.ReadTotalTimeoutConstant;
+
+    // Which rule the time-outs select.
+    const bool returnAtOnce = interval == MAXDWORD && multiplier == 0 && constant == 0;
+    const bool firstByteRule =
+        interval == MAXDWORD && multiplier == MAXDWORD && constant > 0 && constant < MAXDWORD;
+    const bool hasTotal = !returnAtOnce && (multiplier != 0 || constant != 0);
+    const bool hasInterval = !returnAtOnce && !firstByteRule && interval != 0;
+
+    const Clock::time_point totalDeadline =
+        firstByteRule ? After(start, constant)
+        : hasTotal    ? After(start, std::uint64_t{multiplier} * count + constant)
+                      : Clock::time_point::max();
+
+    std::unique_lock lock(core.wire->lock);
+    SettleArrivals(core, Clock::now());
+    std::size_t done = 0;
+    Clock::time_point lastProgress = start;
+    for (;;) {
+        if (core.vanished) {
+            *got = static_cast<DWORD>(done);
+            return 0;
+        }
+        const std::size_t taken = TakeFromRing(core, buffer + done, count - done);
+        if (taken > 0) {
+            done += taken;
+            lastProgress = Clock::now();
+        }
+        if (done == count || returnAtOnce || (firstByteRule && done > 0)) {
+            break;
+        }
+        if (core.closed) {
+            *got = static_cast<DWORD>(done);
+            return 0;
+        }
+        Clock::time_point deadline = totalDeadline;
+        if (hasInterval && done > 0) {
+            deadline = std::min(deadline, After(lastProgress, interval));
+        }
+        if (Clock::now() >= deadline) {
+            break;
+        }
+        WaitOnWire(core, lock, deadline);
+    }
+    *got = static_cast<DWORD>(done);
+    return 1;
+}
+
+void CoreSetMask(PortCore& core, DWORD mask) {
+    std::lock_guard lock(core.wire->lock);
+    core.mask = mask;
+    core.history &= mask;
+    ++core.maskGeneration;
+    core.wire->changed.notify_all();
+}
+
+DWORD CoreTakeErrors(PortCore& core, COMSTAT* status) {
+    std::lock_guard lock(core.wire->lock);
+    SettleArrivals(core, Clock::now());
+    const DWORD errors = core.errors;
+    core.errors = 0;
+    if (status != nullptr) {
+        status->flags = 0;
+        status->cbInQue = static_cast<DWORD>(core.ringCount);
+        status->cbOutQue = 0;
+    }
+    return errors;
+}
+
+void CoreClose(PortCore& core) {
+    std::lock_guard lock(core.wire->lock);
+    core.closed = true;
+    core.wire->changed.notify_all();
+}
+
+}  // namespace serial

@@ -1,0 +1,90 @@
+// The receive side and event state of one open port, shared by every kind of line:
+// the receive ring, bytes scheduled to arrive later (paced virtual lines), latched line
+// errors, the event mask with the events seen since the last wait, the modem inputs, and
+// the waits of ReadFile and WaitCommEvent with their time-outs.
+//
+// Locking: every field is guarded by wire->lock. A virtual null-modem cable shares one
+// wire between its two ends, so a write can move bytes into the far end under one lock.
+// Functions named Core* take the lock themselves; the others expect the caller to hold it.
+// Every change that a waiter may be waiting for notifies wire->changed.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "device/connection/serial_types.h"
+
+namespace serial {
+
+using Clock = std::chrono::steady_clock;
+
+struct Wire {
+    std::mutex lock;
+    std::condition_variable changed;
+};
+
+// What reaches a receiver besides plain data.
+enum class ArrivalKind : BYTE { kData, kBreak, kFrameError, kParityError, kOverrun };
+
+struct Arrival {
+    Clock::time_point at;
+    BYTE byte;
+    ArrivalKind kind;
+};
+
+inline constexpr std::size_t kReceiveCapacity = 64 * 1024;
+
+struct PortCore {
+    explicit PortCore(std::shared_ptr<Wire> sharedWire);
+
+    std::shared_ptr<Wire> wire;
+
+    std::vector<BYTE> ring;  // kReceiveCapacity bytes
+    std::size_t ringHead = 0;
+    std::size_t ringCount = 0;
+    std::deque<Arrival> scheduled;  // in arrival order
+
+    DWORD errors = 0;             // latched CE_ bits, cleared by ClearCommError
+    DWORD mask = 0;               // armed EV_ bits
+    DWORD history = 0;            // armed events seen since the last wait returned
+    unsigned maskGeneration = 0;  // a new mask releases a pending wait
+    DWORD modem = 0;              // MS_ bits
+    bool closed = false;          // CloseHandle has begun: every wait returns
+    bool vanished = false;        // the device went away: every call fails
+    bool parityChecking = false;  // report parity errors (fParity)
+
+    // Set by a line that stops taking bytes while the ring is full; called, under the
+    // lock, when a read has made room again.
+    bool receivePaused = false;
+    std::function<void()> resumeReceive;
+};
+
+// Adds bytes to the ring; what does not fit is lost and latched as CE_RXOVER.
+void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count);
+// Latches CE_ bits and raises EV_ERR (and EV_BREAK for CE_BREAK) where armed.
+void LatchErrors(PortCore& core, DWORD ceBits);
+void LatchEvents(PortCore& core, DWORD evBits);
+// Sets the modem inputs and raises the events of the lines that changed.
+void UpdateModem(PortCore& core, DWORD msBits);
+// Moves every scheduled arrival that is due by `now` into the ring.
+void SettleArrivals(PortCore& core, Clock::time_point now);
+// Bytes in the ring plus bytes still on their way.
+std::size_t PendingBytes(const PortCore& core);
+
+// Waits for an armed event. Returns 1 with the events, 1 with 0 when the mask was changed
+// meanwhile, and 0 once the port is closing or gone.
+BOOL CoreWaitEvent(PortCore& core, DWORD* events);
+// Reads up to `count` bytes under the time-outs; returns 0 when the port is closing or gone
+// (with what was read so far in *got).
+BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts, DWORD* got);
+void CoreSetMask(PortCore& core, DWORD mask);
+DWORD CoreTakeErrors(PortCore& core, COMSTAT* status);
+void CoreClose(PortCore& core);
+
+}  // namespace serial

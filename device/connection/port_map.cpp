@@ -1,0 +1,169 @@
+#include "device/connection/port_map.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <map>
+
+namespace serial {
+
+namespace {
+
+constexpr int kHighestComNumber = 255;
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) {
+            ++i;
+        }
+        if (i > start) {
+            words.push_back(line.substr(start, i - start));
+        }
+    }
+    return words;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads the target word into `entry`; returns why it is not one, or empty.
+std::string ParseTarget(std::string_view word, PortEntry* entry) {
+    constexpr std::string_view kCablePrefix = "null-modem:";
+    if (word.front() == '/') {
+        entry->kind = LineKind::kDevice;
+        entry->devicePath = std::string(word);
+    } else if (word == "loopback") {
+        entry->kind = LineKind::kLoopback;
+    } else if (word == "open-line") {
+        entry->kind = LineKind::kOpenLine;
+    } else if (word.starts_with(kCablePrefix) && word.size() > kCablePrefix.size()) {
+        entry->kind = LineKind::kNullModem;
+        entry->cable = std::string(word.substr(kCablePrefix.size()));
+    } else {
+        return "unknown target '" + std::string(word) +
+               "' (expected a /dev path, loopback, open-line or null-modem:NAME)";
+    }
+    return {};
+}
+
+}  // namespace
+
+bool ParseComName(std::string_view name, int* comNumber) {
+    if (name.starts_with("\\\\.\\")) {
+        name.remove_prefix(4);
+    } else if (name.ends_with(':')) {
+        name.remove_suffix(1);
+    }
+    if (name.size() < 4 || !EqualsNoCase(name.substr(0, 3), "COM")) {
+        return false;
+    }
+    const std::string_view digits = name.substr(3);
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.front() == '+' ||
+        number < 0 || number > kHighestComNumber) {
+        return false;
+    }
+    *comNumber = number;
+    return true;
+}
+
+PortMap ParsePortMap(std::string_view text, std::string_view fileName,
+                     std::vector<std::string>* problems) {
+    PortMap map;
+    std::map<std::string, int> cableEnds;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) {
+            line = line.substr(0, hash);
+        }
+        const std::vector<std::string_view> words = Words(line);
+        if (words.empty()) {
+            continue;
+        }
+        auto report = [&](const std::string& why) {
+            problems->push_back(std::string(fileName) + ":" + std::to_string(lineNumber) + ": " +
+                                why + "; line ignored");
+        };
+        int number = 0;
+        if (!ParseComName(words[0], &number) || words[0].ends_with(':') ||
+            words[0].starts_with("\\")) {
+            report("'" + std::string(words[0]) + "' is not a port name like COM3");
+            continue;
+        }
+        if (words.size() < 2) {
+            report("COM" + std::to_string(number) + " has no target");
+            continue;
+        }
+        if (map.contains(number)) {
+            report("COM" + std::to_string(number) + " is already mapped");
+            continue;
+        }
+        PortEntry entry;
+        std::string why = ParseTarget(words[1], &entry);
+        for (std::size_t i = 2; i < words.size() && why.empty(); ++i) {
+            const bool isVirtual = entry.kind != LineKind::kDevice;
+            if (isVirtual && words[i] == "paced") {
+                entry.paced = true;
+            } else if (isVirtual && words[i] == "busy") {
+                entry.busy = true;
+            } else {
+                why = "unknown option '" + std::string(words[i]) + "'";
+            }
+        }
+        if (why.empty() && entry.kind == LineKind::kNullModem && cableEnds[entry.cable] == 2) {
+            why = "cable '" + entry.cable + "' already has two ends";
+        }
+        if (!why.empty()) {
+            report(why);
+            continue;
+        }
+        if (entry.kind == LineKind::kNullModem) {
+            ++cableEnds[entry.cable];
+        }
+        map[number] = entry;
+    }
+    return map;
+}
+
+PortEntry ResolvePort(const PortMap& map, int comNumber) {
+    if (const auto found = map.find(comNumber); found != map.end()) {
+        return found->second;
+    }
+    PortEntry entry;
+    entry.devicePath = "/dev/ttyS" + std::to_string(comNumber == 0 ? 9 : comNumber - 1);
+    return entry;
+}
+
+std::string PortMapPath() {
+    if (const char* named = std::getenv("SERIALKIT_PORT_MAP"); named && *named) {
+        return named;
+    }
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+        return std::string(config) + "/serialkit/ports";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : ".") + "/.config/serialkit/ports";
+}
+
+}  // namespace serial

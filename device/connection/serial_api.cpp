@@ -1,0 +1,319 @@
+#include "device/connection/serial_api.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <vector>
+
+#include "device/connection/line_driver.h"
+#include "device/connection/port_core.h"
+#include "device/connection/port_map.h"
+#include "device/connection/tty_line.h"
+#include "device/connection/virtual_line.h"
+#include "platform/kernel.h"
+
+namespace serial {
+
+namespace {
+
+struct Port {
+    Port(std::shared_ptr<Wire> wire, std::string portName)
+        : core(std::move(wire)), name(std::move(portName)) {}
+
+    PortCore core;
+    std::unique_ptr<LineDriver> driver;
+    const std::string name;
+    int callsInside = 0;  // guarded by core.wire->lock
+
+    std::mutex settingsLock;
+    DCB dcb;
+    COMMTIMEOUTS timeouts;
+};
+
+std::mutex tableLock;
+std::map<HANDLE, std::shared_ptr<Port>> openPorts;
+HANDLE lastHandle = 0x100;
+
+std::mutex mapLock;
+bool mapLoaded = false;
+PortMap portMap;
+
+void LoadPortMapLocked(const std::string& path, bool mustExist) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    if (file) {
+        text << file.rdbuf();
+    } else if (mustExist) {
+        kernel::DebugPrint("port map %s: cannot read it: %s\n", path.c_str(), std::strerror(errno));
+    }
+    std::vector<std::string> problems;
+    portMap = ParsePortMap(text.str(), path, &problems);
+    for (const std::string& problem : problems) {
+        kernel::DebugPrint("%s\n", problem.c_str());
+    }
+    ResetVirtualLines(portMap);
+    mapLoaded = true;
+}
+
+PortEntry EntryFor(int comNumber) {
+    std::lock_guard lock(mapLock);
+    if (!mapLoaded) {
+        const bool named = std::getenv("SERIALKIT_PORT_MAP") != nullptr;
+        LoadPortMapLocked(PortMapPath(), named);
+    }
+    return ResolvePort(portMap, comNumber);
+}
+
+// Keeps a port's device open while a call is inside; CloseHandle waits for it.
+class Call {
+  public:
+    explicit Call(HANDLE handle) {
+        std::lock_guard lock(tableLock);
+        const auto found = openPorts.find(handle);
+        if (found == openPorts.end()) {
+            return;
+        }
+        port_ = found->second;
+        std::lock_guard wireLock(port_->core.wire->lock);
+        ++port_->callsInside;
+    }
+    ~Call() {
+        if (port_) {
+            std::lock_guard wireLock(port_->core.wire->lock);
+            --port_->callsInside;
+            port_->core.wire->changed.notify_all();
+        }
+    }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+    explicit operator bool() const { return port_ != nullptr; }
+    Port* operator->() const { return port_.get(); }
+
+  private:
+    std::shared_ptr<Port> port_;
+};
+
+bool Vanished(Port& port) {
+    std::lock_guard lock(port.core.wire->lock);
+    return port.core.vanished;
+}
+
+HANDLE OpenByName(const std::string& name) {
+    int comNumber = 0;
+    if (!ParseComName(name, &comNumber)) {
+        kernel::DebugPrint("%s: not a port name (expected COM<n>: or \\\\.\\COM<n>)\n",
+                           name.c_str());
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::string portName = "COM" + std::to_string(comNumber);
+    const PortEntry entry = EntryFor(comNumber);
+
+    std::shared_ptr<Port> port;
+    if (entry.kind == LineKind::kDevice) {
+        port = std::make_shared<Port>(std::make_shared<Wire>(), portName);
+        port->driver = OpenTtyLine(portName, entry.devicePath, port->core);
+    } else if (std::shared_ptr<Wire> wire = VirtualWireFor(comNumber)) {
+        port = std::make_shared<Port>(wire, portName);
+        port->driver = OpenVirtualLine(portName, comNumber, port->core);
+    }
+    if (!port || !port->driver) {
+        return INVALID_HANDLE_VALUE;
+    }
+    port->dcb.flags = kFlagBinary | (DTR_CONTROL_ENABLE << kDtrControlShift) |
+                      (RTS_CONTROL_ENABLE << kRtsControlShift);
+    port->dcb.XonChar = 0x11;
+    port->dcb.XoffChar = 0x13;
+    port->driver->ReadState(&port->dcb);
+
+    std::lock_guard lock(tableLock);
+    const HANDLE handle = ++lastHandle;
+    openPorts[handle] = std::move(port);
+    return handle;
+}
+
+}  // namespace
+
+HANDLE CreateFileA(const char* name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
+    return name != nullptr ? OpenByName(name) : INVALID_HANDLE_VALUE;
+}
+
+HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD shareMode, void* security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile) {
+    if (name == nullptr) {
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string narrow;
+    for (const wchar_t* c = name; *c != L'\0'; ++c) {
+        // Port names are ASCII; anything else cannot name a port.
+        narrow.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
+    }
+    return CreateFileA(narrow.c_str(), access, shareMode, security, disposition, flags,
+                       templateFile);
+}
+
+BOOL GetCommState(HANDLE handle, DCB* dcb) {
+    Call port(handle);
+    if (!port || dcb == nullptr || Vanished(*port.operator->())) {
+        return 0;
+    }
+    std::lock_guard lock(port->settingsLock);
+    port->driver->ReadState(&port->dcb);
+    *dcb = port->dcb;
+    dcb->DCBlength = sizeof(DCB);
+    return 1;
+}
+
+BOOL SetCommState(HANDLE handle, const DCB* dcb) {
+    Call port(handle);
+    if (!port || dcb == nullptr || Vanished(*port.operator->())) {
+        return 0;
+    }
+    std::lock_guard lock(port->settingsLock);
+    if (!port->driver->ApplyState(*dcb)) {
+        return 0;
+    }
+    port->dcb = *dcb;
+    return 1;
+}
+
+BOOL GetCommTimeouts(HANDLE handle, COMMTIMEOUTS* timeouts) {
+    Call port(handle);
+    if (!port || timeouts == nullptr) {
+        return 0;
+    }
+    std::lock_guard lock(port->settingsLock);
+    *timeouts = port->timeouts;
+    return 1;
+}
+
+BOOL SetCommTimeouts(HANDLE handle, const COMMTIMEOUTS* timeouts) {
+    Call port(handle);
+    if (!port || timeouts == nullptr) {
+        return 0;
+    }
+    std::lock_guard lock(port->settingsLock);
+    port->timeouts = *timeouts;
+    return 1;
+}
+
+BOOL SetCommMask(HANDLE handle, DWORD mask) {
+    Call port(handle);
+    if (!port) {
+        return 0;
+    }
+    CoreSetMask(port->core, mask);
+    return 1;
+}
+
+BOOL WaitCommEvent(HANDLE handle, DWORD* events, void*) {
+    Call port(handle);
+    if (!port || events == nullptr) {
+        return 0;
+    }
+    return CoreWaitEvent(port->core, events);
+}
+
+BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* got, void*) {
+    DWORD ignored = 0;
+    DWORD& result = got != nullptr ? *got : ignored;
+    result = 0;
+    Call port(handle);
+    if (!port || (buffer == nullptr && count > 0)) {
+        return 0;
+    }
+    COMMTIMEOUTS timeouts;
+    {
+        std::lock_guard lock(port->settingsLock);
+        timeouts = port->timeouts;
+    }
+    return CoreRead(port->core, static_cast<BYTE*>(buffer), count, timeouts, &result);
+}
+
+BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, void*) {
+    DWORD ignored = 0;
+    DWORD& result = written != nullptr ? *written : ignored;
+    result = 0;
+    Call port(handle);
+    if (!port || (buffer == nullptr && count > 0) || Vanished(*port.operator->())) {
+        return 0;
+    }
+    COMMTIMEOUTS timeouts;
+    {
+        std::lock_guard lock(port->settingsLock);
+        timeouts = port->timeouts;
+    }
+    return port->driver->Write(static_cast<const BYTE*>(buffer), count, &result, timeouts);
+}
+
+BOOL ClearCommError(HANDLE handle, DWORD* errors, COMSTAT* status) {
+    Call port(handle);
+    if (!port) {
+        return 0;
+    }
+    const DWORD latched = CoreTakeErrors(port->core, status);
+    if (errors != nullptr) {
+        *errors = latched;
+    }
+    if (status != nullptr) {
+        status->cbOutQue = port->driver->OutputQueued();
+    }
+    return 1;
+}
+
+BOOL GetCommModemStatus(HANDLE handle, DWORD* status) {
+    Call port(handle);
+    if (!port || status == nullptr) {
+        return 0;
+    }
+    return port->driver->ModemStatus(status) ? 1 : 0;
+}
+
+BOOL EscapeCommFunction(HANDLE handle, DWORD code) {
+    Call port(handle);
+    if (!port || Vanished(*port.operator->())) {
+        return 0;
+    }
+    return port->driver->Escape(code) ? 1 : 0;
+}
+
+BOOL SetCommBreak(HANDLE handle) {
+    return EscapeCommFunction(handle, SETBREAK);
+}
+
+BOOL ClearCommBreak(HANDLE handle) {
+    return EscapeCommFunction(handle, CLRBREAK);
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    std::shared_ptr<Port> port;
+    {
+        std::lock_guard lock(tableLock);
+        const auto found = openPorts.find(handle);
+        if (found == openPorts.end()) {
+            return 0;
+        }
+        port = std::move(found->second);
+        openPorts.erase(found);
+    }
+    // Wake every call inside, let them leave, then release the device.
+    CoreClose(port->core);
+    port->driver->Cancel();
+    {
+        std::unique_lock lock(port->core.wire->lock);
+        port->core.wire->changed.wait(lock, [&] { return port->callsInside == 0; });
+    }
+    port->driver->Shutdown();
+    return 1;
+}
+
+void LoadPortMap(const std::string& path) {
+    std::lock_guard lock(mapLock);
+    LoadPortMapLocked(path, true);
+}
+
+}  // namespace serial

@@ -1,0 +1,46 @@
+// Helpers for the tests of the port operations: a port map written to a temporary file, and
+// the settings the testers use.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "device/connection/serial_api.h"
+
+namespace serial::testing {
+
+// Writes `text` as the port map in use.
+inline void UseMap(const std::string& text) {
+    char path[] = "/tmp/serialkit-map-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::ofstream(path) << text;
+    LoadPortMap(path);
+    std::remove(path);
+}
+
+inline HANDLE Open(const char* name) {
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, 0);
+}
+
+// 9600 8N1, DTR and RTS enabled, parity checking on: the testers' start-up settings.
+inline DCB DefaultDcb() {
+    DCB dcb;
+    dcb.BaudRate = 9600;
+    dcb.ByteSize = 8;
+    dcb.flags = 0x1093;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    return dcb;
+}
+
+inline constexpr COMMTIMEOUTS kTerminalTimeouts{MAXDWORD, 0, 0, 0, 0};
+inline constexpr COMMTIMEOUTS kDeviceLoopbackTimeouts{0, 0, 10000, 0, 0};
+inline constexpr COMMTIMEOUTS kDesktopLoopbackTimeouts{0, 1, 50, 0, 0};
+
+}  // namespace serial::testing

@@ -1,0 +1,476 @@
+#include "device/connection/tty_line.h"
+
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "device/connection/dcb_termios.h"
+#include "device/connection/line_events.h"
+#include "kit_config.h"
+#include "platform/kernel.h"
+
+namespace serial {
+
+namespace {
+
+// How often modem inputs are read on a driver without TIOCMIWAIT.
+constexpr long kModemPollNs = 50'000'000;
+constexpr std::size_t kReadChunk = 16 * 1024;
+
+// TIOCMIWAIT wakes only on a line change or a signal: this signal, with a handler that does
+// nothing, ends the watcher's wait at close.
+int WakeSignal() {
+    return SIGRTMIN;
+}
+
+void InstallWakeSignal() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction action {};
+        action.sa_handler = [](int) {};
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0;  // no SA_RESTART: the ioctl must return EINTR
+        sigaction(WakeSignal(), &action, nullptr);
+    });
+}
+
+void Signal(int eventFd) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(eventFd, &one, sizeof one);
+}
+
+void Drain(int eventFd) {
+    std::uint64_t value;
+    [[maybe_unused]] const ssize_t n = read(eventFd, &value, sizeof value);
+}
+
+bool GetTermios(int fd, termios2* tio) {
+    return ioctl(fd, TCGETS2, tio) == 0;
+}
+bool SetTermios(int fd, const termios2& tio) {
+    return ioctl(fd, TCSETS2, &tio) == 0;
+}
+
+class TtyLine final : public LineDriver {
+  public:
+    TtyLine(std::string name, int fd, PortCore& core);
+    ~TtyLine() override;
+
+    bool ApplyState(const DCB& dcb) override;
+    void ReadState(DCB* dcb) override;
+    BOOL Write(const BYTE* data, DWORD count, DWORD* written,
+               const COMMTIMEOUTS& timeouts) override;
+    bool Escape(DWORD code) override;
+    bool ModemStatus(DWORD* status) override;
+    DWORD OutputQueued() override;
+    void Cancel() override { Signal(cancelFd_); }
+    void Shutdown() override;
+
+  private:
+    void IoLoop();
+    void ModemLoop();
+    void ReadInput();
+    void RefreshModem();
+    bool ReadCounters(LineCounters* counters);
+    void StartModemPoll();
+    void LineGone();
+
+    const std::string name_;
+    const int fd_;
+    PortCore& core_;
+    int wakeFd_ = -1;    // the ring has room again
+    int cancelFd_ = -1;  // set once, at close; never drained
+    int timerFd_ = -1;   // slow modem poll
+    std::thread io_;
+    std::thread modemWatcher_;
+    std::atomic<bool> modemWatcherDone_{true};
+    std::mutex writeLock_;  // one WriteFile at a time, as the bytes were queued
+
+    // I/O thread only.
+    MarkDecoder decoder_;
+    LineCounters counters_;
+    bool hasCounters_ = false;
+    bool hasModem_ = false;
+};
+
+TtyLine::TtyLine(std::string name, int fd, PortCore& core)
+    : name_(std::move(name)), fd_(fd), core_(core) {
+    wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    cancelFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
+    hasCounters_ = KIT_HAVE_TIOCGICOUNT && ReadCounters(&counters_);
+    int bits = 0;
+    hasModem_ = ioctl(fd_, TIOCMGET, &bits) == 0;
+    if (hasModem_) {
+        std::lock_guard lock(core_.wire->lock);
+        core_.modem = ModemStatusFromTiocm(bits);
+    }
+    core_.resumeReceive = [this] { Signal(wakeFd_); };
+
+    io_ = std::thread([this] { IoLoop(); });
+    if (hasModem_) {
+        if (KIT_HAVE_TIOCMIWAIT) {
+            InstallWakeSignal();
+            modemWatcherDone_ = false;
+            modemWatcher_ = std::thread([this] { ModemLoop(); });
+        } else {
+            StartModemPoll();
+        }
+    }
+}
+
+TtyLine::~TtyLine() {
+    Shutdown();
+}
+
+void TtyLine::Shutdown() {
+    if (fd_ < 0 || !io_.joinable()) {
+        return;
+    }
+    Signal(cancelFd_);
+    io_.join();
+    if (modemWatcher_.joinable()) {
+        // Repeat the signal: one sent just before the watcher enters its wait is lost.
+        while (!modemWatcherDone_) {
+            pthread_kill(modemWatcher_.native_handle(), WakeSignal());
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        modemWatcher_.join();
+    }
+    {
+        std::lock_guard lock(core_.wire->lock);
+        core_.resumeReceive = nullptr;
+    }
+    ioctl(fd_, TIOCNXCL);
+    flock(fd_, LOCK_UN);
+    close(fd_);
+    close(wakeFd_);
+    close(cancelFd_);
+    close(timerFd_);
+}
+
+void TtyLine::IoLoop() {
+    bool lineOpen = true;
+    for (;;) {
+        bool paused;
+        {
+            std::lock_guard lock(core_.wire->lock);
+            paused = core_.ringCount == kReceiveCapacity;
+            core_.receivePaused = paused;
+        }
+        pollfd fds[] = {{fd_, static_cast<short>(lineOpen && !paused ? POLLIN : 0), 0},
+                        {wakeFd_, POLLIN, 0},
+                        {cancelFd_, POLLIN, 0},
+                        {timerFd_, POLLIN, 0}};
+        if (poll(fds, 4, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            LineGone();
+            return;
+        }
+        if (fds[2].revents) {
+            return;
+        }
+        if (fds[1].revents) {
+            Drain(wakeFd_);
+        }
+        if (fds[3].revents) {
+            Drain(timerFd_);
+            RefreshModem();
+        }
+        if (fds[0].revents & POLLIN) {
+            ReadInput();
+        } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            lineOpen = false;
+            LineGone();
+        }
+    }
+}
+
+void TtyLine::ReadInput() {
+    std::size_t room;
+    {
+        std::lock_guard lock(core_.wire->lock);
+        room = kReceiveCapacity - core_.ringCount;
+    }
+    // Marks only make the raw stream longer, so `room` raw bytes always fit once decoded.
+    BYTE raw[kReadChunk];
+    const ssize_t n = read(fd_, raw, std::min(room, sizeof raw));
+    if (n <= 0) {
+        if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            LineGone();
+        }
+        return;
+    }
+    BYTE data[kReadChunk];
+    const DecodedMarks marks = DecodeMarked(decoder_, raw, static_cast<std::size_t>(n), data);
+    DWORD errors = 0;
+    LineCounters now;
+    if (hasCounters_ && ReadCounters(&now)) {
+        errors = ErrorsFromCounters(counters_, now);
+        counters_ = now;
+    } else {
+        termios2 tio{};
+        const bool parity = GetTermios(fd_, &tio) && (tio.c_cflag & PARENB);
+        if (marks.breaks > 0) {
+            errors |= CE_BREAK;
+        }
+        if (marks.errorBytes > 0) {
+            errors |= parity ? CE_RXPARITY : CE_FRAME;
+        }
+    }
+    std::lock_guard lock(core_.wire->lock);
+    DeliverBytes(core_, data, marks.dataCount);
+    LatchErrors(core_, errors);
+}
+
+bool TtyLine::ReadCounters(LineCounters* counters) {
+#if KIT_HAVE_TIOCGICOUNT
+    serial_icounter_struct icount{};
+    if (ioctl(fd_, TIOCGICOUNT, &icount) != 0) {
+        return false;
+    }
+    counters->frame = static_cast<std::uint32_t>(icount.frame);
+    counters->parity = static_cast<std::uint32_t>(icount.parity);
+    counters->overrun = static_cast<std::uint32_t>(icount.overrun);
+    counters->bufOverrun = static_cast<std::uint32_t>(icount.buf_overrun);
+    counters->brk = static_cast<std::uint32_t>(icount.brk);
+    return true;
+#else
+    (void)counters;
+    return false;
+#endif
+}
+
+void TtyLine::RefreshModem() {
+    int bits = 0;
+    if (ioctl(fd_, TIOCMGET, &bits) != 0) {
+        return;
+    }
+    std::lock_guard lock(core_.wire->lock);
+    UpdateModem(core_, ModemStatusFromTiocm(bits));
+}
+
+void TtyLine::StartModemPoll() {
+    itimerspec every{};
+    every.it_interval.tv_nsec = kModemPollNs;
+    every.it_value.tv_nsec = kModemPollNs;
+    timerfd_settime(timerFd_, 0, &every, nullptr);
+}
+
+void TtyLine::ModemLoop() {
+#if KIT_HAVE_TIOCMIWAIT
+    pollfd cancel{cancelFd_, POLLIN, 0};
+    while (poll(&cancel, 1, 0) == 0) {
+        if (ioctl(fd_, TIOCMIWAIT, TIOCM_CTS | TIOCM_DSR | TIOCM_CD | TIOCM_RNG) == 0) {
+            RefreshModem();
+        } else if (errno != EINTR) {
+            // The driver cannot wait for line changes: read them on a timer instead.
+            StartModemPoll();
+            break;
+        }
+    }
+#endif
+    modemWatcherDone_ = true;
+}
+
+void TtyLine::LineGone() {
+    std::lock_guard lock(core_.wire->lock);
+    if (!core_.vanished) {
+        kernel::DebugPrint("%s: the device went away\n", name_.c_str());
+    }
+    core_.vanished = true;
+    core_.wire->changed.notify_all();
+}
+
+bool TtyLine::ApplyState(const DCB& dcb) {
+    const std::string why = WhyDcbDoesNotFit(dcb);
+    if (!why.empty()) {
+        kernel::DebugPrint("%s: settings refused: %s\n", name_.c_str(), why.c_str());
+        return false;
+    }
+    termios2 before{};
+    if (!GetTermios(fd_, &before)) {
+        return false;
+    }
+    termios2 wanted = before;
+    ApplyDcbToTermios(dcb, &wanted);
+    termios2 kept{};
+    if (!SetTermios(fd_, wanted) || !GetTermios(fd_, &kept) || !TermiosHoldsRequest(wanted, kept)) {
+        kernel::DebugPrint("%s: the driver cannot hold %u baud, %u data bits, parity %u, stop %u\n",
+                           name_.c_str(), dcb.BaudRate, dcb.ByteSize, dcb.Parity, dcb.StopBits);
+        SetTermios(fd_, before);
+        return false;
+    }
+    // Modem-line failures are left to the caller's escape calls: a pseudo-terminal has none.
+    Escape(DtrControl(dcb) == DTR_CONTROL_ENABLE ? SETDTR : CLRDTR);
+    if (RtsControl(dcb) != RTS_CONTROL_HANDSHAKE) {
+        Escape(RtsControl(dcb) == RTS_CONTROL_ENABLE ? SETRTS : CLRRTS);
+    }
+    std::lock_guard lock(core_.wire->lock);
+    core_.parityChecking = (dcb.flags & kFlagParity) != 0;
+    return true;
+}
+
+void TtyLine::ReadState(DCB* dcb) {
+    termios2 tio{};
+    if (GetTermios(fd_, &tio)) {
+        ReadTermiosIntoDcb(tio, dcb);
+    }
+}
+
+BOOL TtyLine::Write(const BYTE* data, DWORD count, DWORD* written, const COMMTIMEOUTS& timeouts) {
+    std::lock_guard serialise(writeLock_);
+    const std::uint64_t totalMs = std::uint64_t{timeouts.WriteTotalTimeoutMultiplier} * count +
+                                  timeouts.WriteTotalTimeoutConstant;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(totalMs);
+    DWORD done = 0;
+    BOOL result = 1;
+    while (done < count) {
+        const ssize_t n = write(fd_, data + done, count - done);
+        if (n > 0) {
+            done += static_cast<DWORD>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            LineGone();
+            result = 0;
+            break;
+        }
+        int waitMs = -1;
+        if (totalMs != 0) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                break;
+            }
+            waitMs = static_cast<int>(left);
+        }
+        pollfd fds[] = {{fd_, POLLOUT, 0}, {cancelFd_, POLLIN, 0}};
+        if (poll(fds, 2, waitMs) < 0 && errno != EINTR) {
+            result = 0;
+            break;
+        }
+        if (fds[1].revents) {
+            result = 0;
+            break;
+        }
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            LineGone();
+            result = 0;
+            break;
+        }
+    }
+    *written = done;
+    return result;
+}
+
+bool TtyLine::Escape(DWORD code) {
+    int line = 0;
+    switch (code) {
+        case SETRTS:
+        case CLRRTS:
+            line = TIOCM_RTS;
+            return ioctl(fd_, code == SETRTS ? TIOCMBIS : TIOCMBIC, &line) == 0;
+        case SETDTR:
+        case CLRDTR:
+            line = TIOCM_DTR;
+            return ioctl(fd_, code == SETDTR ? TIOCMBIS : TIOCMBIC, &line) == 0;
+        case SETBREAK:
+            return ioctl(fd_, TIOCSBRK) == 0;
+        case CLRBREAK:
+            return ioctl(fd_, TIOCCBRK) == 0;
+        case SETXOFF:
+            return ioctl(fd_, TCXONC, TCOOFF) == 0;
+        case SETXON:
+            return ioctl(fd_, TCXONC, TCOON) == 0;
+        default:
+            return false;
+    }
+}
+
+bool TtyLine::ModemStatus(DWORD* status) {
+    int bits = 0;
+    if (ioctl(fd_, TIOCMGET, &bits) != 0) {
+        return false;
+    }
+    *status = ModemStatusFromTiocm(bits);
+    return true;
+}
+
+DWORD TtyLine::OutputQueued() {
+    int queued = 0;
+    return ioctl(fd_, TIOCOUTQ, &queued) == 0 ? static_cast<DWORD>(queued) : 0;
+}
+
+// Puts the line in raw mode with error marks, keeping its rate and framing.
+bool MakeRaw(int fd) {
+    termios2 tio{};
+    if (!GetTermios(fd, &tio)) {
+        return false;
+    }
+    DCB current;
+    current.flags = kFlagBinary | (DTR_CONTROL_ENABLE << kDtrControlShift) |
+                    (RTS_CONTROL_ENABLE << kRtsControlShift);
+    ReadTermiosIntoDcb(tio, &current);
+    ApplyDcbToTermios(current, &tio);
+    return SetTermios(fd, tio);
+}
+
+}  // namespace
+
+std::unique_ptr<LineDriver> OpenTtyLine(const std::string& portName, const std::string& path,
+                                        PortCore& core) {
+    const char* name = portName.c_str();
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENODEV || err == ENXIO) {
+            kernel::DebugPrint("%s: %s does not exist\n", name, path.c_str());
+        } else if (err == EBUSY) {
+            kernel::DebugPrint("%s: %s is busy: another program has it open\n", name, path.c_str());
+        } else if (err == EACCES || err == EPERM) {
+            kernel::DebugPrint(
+                "%s: permission denied on %s: add your user to the dialout group "
+                "(sudo usermod -aG dialout $USER) and log in again\n",
+                name, path.c_str());
+        } else {
+            kernel::DebugPrint("%s: cannot open %s: %s\n", name, path.c_str(), std::strerror(err));
+        }
+        return nullptr;
+    }
+    if (!isatty(fd)) {
+        kernel::DebugPrint("%s: %s is not a serial device\n", name, path.c_str());
+        close(fd);
+        return nullptr;
+    }
+    // flock holds root out too; TIOCEXCL also stops programs that do not take the lock.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        kernel::DebugPrint("%s: %s is busy: another program has it open\n", name, path.c_str());
+        close(fd);
+        return nullptr;
+    }
+    if (!MakeRaw(fd)) {
+        kernel::DebugPrint("%s: cannot set up %s: %s\n", name, path.c_str(), std::strerror(errno));
+        close(fd);
+        return nullptr;
+    }
+    return std::make_unique<TtyLine>(portName, fd, core);
+}
+
+}  // namespace serial

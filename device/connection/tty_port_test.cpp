@@ -1,0 +1,200 @@
+// The port operations on kernel pseudo-terminal pairs: the tty code's data path, its
+// settings, time-outs, exclusive open and closing under blocked calls. The port under test
+// is the pseudo-terminal's device end; the test plays the far end on the master.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "device/connection/serial_api.h"
+#include "device/connection/test_ports.h"
+
+namespace serial {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::DefaultDcb;
+using testing::Open;
+
+class PseudoTerminal : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master_, 0);
+        ASSERT_EQ(grantpt(master_), 0);
+        ASSERT_EQ(unlockpt(master_), 0);
+        testing::UseMap(std::string("COM11 ") + ptsname(master_) + "\n");
+        port_ = Open("COM11:");
+        ASSERT_NE(port_, INVALID_HANDLE_VALUE);
+        const DCB dcb = DefaultDcb();
+        ASSERT_TRUE(SetCommState(port_, &dcb));
+        SetTimeouts(testing::kDeviceLoopbackTimeouts);
+    }
+    void TearDown() override {
+        if (port_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(port_);
+        }
+        if (master_ >= 0) {
+            close(master_);
+        }
+    }
+
+    void SetTimeouts(COMMTIMEOUTS timeouts) { SetCommTimeouts(port_, &timeouts); }
+
+    // What the far end receives, waiting up to a second for `count` bytes.
+    std::string FarEndReads(std::size_t count) {
+        std::string data;
+        const auto deadline = std::chrono::steady_clock::now() + 1s;
+        while (data.size() < count && std::chrono::steady_clock::now() < deadline) {
+            pollfd in{master_, POLLIN, 0};
+            if (poll(&in, 1, 50) == 1) {
+                char buffer[4096];
+                const ssize_t n = read(master_, buffer, sizeof buffer);
+                if (n > 0) {
+                    data.append(buffer, static_cast<std::size_t>(n));
+                }
+            }
+        }
+        return data;
+    }
+
+    void FarEndWrites(const std::string& data) {
+        ASSERT_EQ(write(master_, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    }
+
+    int master_ = -1;
+    HANDLE port_ = INVALID_HANDLE_VALUE;
+};
+
+std::string AllByteValues() {
+    std::string all;
+    for (int i = 0; i < 256; ++i) {
+        all.push_back(static_cast<char>(i));
+    }
+    return all;
+}
+
+TEST_F(PseudoTerminal, EveryByteValueCrossesUnchangedBothWays) {
+    const std::string all = AllByteValues() + AllByteValues();
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(port_, all.data(), static_cast<DWORD>(all.size()), &written));
+    EXPECT_EQ(written, all.size());
+    EXPECT_EQ(FarEndReads(all.size()), all);
+
+    FarEndWrites(all);
+    std::string got(all.size(), '\0');
+    DWORD count = 0;
+    ASSERT_TRUE(ReadFile(port_, got.data(), static_cast<DWORD>(got.size()), &count));
+    EXPECT_EQ(std::string(got, 0, count), all);
+}
+
+TEST_F(PseudoTerminal, ReceivedBytesRaiseTheReceiveEvent) {
+    SetTimeouts(testing::kTerminalTimeouts);
+    SetCommMask(port_, 0x01F9);
+    FarEndWrites("k");
+    DWORD events = 0;
+    ASSERT_TRUE(WaitCommEvent(port_, &events));
+    EXPECT_EQ(events, EV_RXCHAR);
+    char byte = 0;
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(port_, &byte, 1, &got));
+    EXPECT_EQ(got, 1u);
+    EXPECT_EQ(byte, 'k');
+    EXPECT_TRUE(ReadFile(port_, &byte, 1, &got));
+    EXPECT_EQ(got, 0u) << "the terminal's read returns at once when nothing is buffered";
+}
+
+TEST_F(PseudoTerminal, RatesAreHeldAndWhatTheDriverChangesIsRefused) {
+    struct Case {
+        DWORD rate;
+        BYTE bits, parity, stop;
+        bool held;  // a pseudo-terminal forces 8 data bits without parity
+    } cases[] = {
+        {300, 8, NOPARITY, ONESTOPBIT, true},     {14400, 8, NOPARITY, TWOSTOPBITS, true},
+        {115200, 8, NOPARITY, ONESTOPBIT, true},  {921600, 8, NOPARITY, ONESTOPBIT, true},
+        {1382400, 8, NOPARITY, ONESTOPBIT, true}, {9600, 7, EVENPARITY, ONESTOPBIT, false},
+        {9600, 8, MARKPARITY, ONESTOPBIT, false}, {9600, 4, NOPARITY, ONESTOPBIT, false},
+    };
+    DCB last = DefaultDcb();
+    for (const Case& c : cases) {
+        DCB dcb = DefaultDcb();
+        dcb.BaudRate = c.rate;
+        dcb.ByteSize = c.bits;
+        dcb.Parity = c.parity;
+        dcb.StopBits = c.stop;
+        EXPECT_EQ(SetCommState(port_, &dcb), c.held ? 1 : 0) << c.rate;
+        if (c.held) {
+            last = dcb;
+        }
+        // A refused setting leaves the port as it was.
+        DCB held;
+        ASSERT_TRUE(GetCommState(port_, &held));
+        EXPECT_EQ(held.BaudRate, last.BaudRate);
+        EXPECT_EQ(held.ByteSize, last.ByteSize);
+        EXPECT_EQ(held.Parity, last.Parity);
+        EXPECT_EQ(held.StopBits, last.StopBits);
+        EXPECT_EQ(held.flags, last.flags);
+    }
+}
+
+TEST_F(PseudoTerminal, OpenIsExclusiveEvenForRoot) {
+    EXPECT_EQ(Open("COM11:"), INVALID_HANDLE_VALUE);
+    const int other = open(ptsname(master_), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (other >= 0) {
+        // Root passes TIOCEXCL; the lock still tells it the port is taken.
+        EXPECT_EQ(geteuid(), 0u);
+        close(other);
+    }
+    ASSERT_TRUE(CloseHandle(port_));
+    port_ = Open("COM11:");
+    EXPECT_NE(port_, INVALID_HANDLE_VALUE) << "free again after the close";
+}
+
+TEST_F(PseudoTerminal, ClosingWakesAPendingWaitAndABlockedRead) {
+    SetTimeouts(COMMTIMEOUTS{});
+    SetCommMask(port_, EV_RXCHAR);
+    auto waiter = std::async(std::launch::async, [port = port_] {
+        DWORD events = 0;
+        return WaitCommEvent(port, &events);
+    });
+    auto reader = std::async(std::launch::async, [port = port_] {
+        char buffer[16];
+        DWORD got = 0;
+        return ReadFile(port, buffer, sizeof buffer, &got, nullptr);
+    });
+    std::this_thread::sleep_for(30ms);
+    ASSERT_TRUE(CloseHandle(port_));
+    port_ = INVALID_HANDLE_VALUE;
+    EXPECT_FALSE(waiter.get());
+    EXPECT_FALSE(reader.get());
+}
+
+TEST_F(PseudoTerminal, AFarEndThatGoesAwayFailsTheCalls) {
+    SetTimeouts(COMMTIMEOUTS{});
+    auto reader = std::async(std::launch::async, [port = port_] {
+        char buffer[16];
+        DWORD got = 0;
+        return ReadFile(port, buffer, sizeof buffer, &got, nullptr);
+    });
+    std::this_thread::sleep_for(30ms);
+    close(master_);
+    master_ = -1;
+    EXPECT_FALSE(reader.get());
+    DWORD written = 0;
+    EXPECT_FALSE(WriteFile(port_, "x", 1, &written));
+}
+
+TEST_F(PseudoTerminal, APseudoTerminalHasNoModemLines) {
+    DWORD status = 0xFFFF;
+    EXPECT_FALSE(GetCommModemStatus(port_, &status));
+    EXPECT_FALSE(EscapeCommFunction(port_, SETDTR));
+}
+
+}  // namespace
+}  // namespace serial
