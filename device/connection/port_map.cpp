@@ -80,7 +80,7 @@ bool ParseComName(std::string_view name, int* comNumber) {
         number < 0 || number > kHighestComNumber) {
         return false;
     }
-    *comNumber = number;
+    *comNumber = number == 0 ? 10 : number;
     return true;
 }
 
@@ -151,7 +151,7 @@ PortEntry ResolvePort(const PortMap& map, int comNumber) {
         return found->second;
     }
     PortEntry entry;
-    entry.devicePath = "/dev/ttyS" + std::to_string(comNumber == 0 ? 9 : comNumber - 1);
+    entry.devicePath = "/dev/ttyS" + std::to_string(comNumber - 1);
     return entry;
 }
 

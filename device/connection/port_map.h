@@ -5,9 +5,10 @@
 // ties TX to RX, RTS to CTS, DTR to DSR and DCD), "open-line" (nothing connected) or
 // "null-modem:<cable>" (the two entries naming one cable are its two ends). Options of the
 // virtual targets: "paced" (bytes take their time on the line at the configured rate) and
-// "busy" (every open is refused as busy). A COM name without an entry is /dev/ttyS<n-1>;
-// COM0 is the tenth port, /dev/ttyS9. A line that cannot be understood is reported with its
-// file and line number and ignored.
+// "busy" (every open is refused as busy). A COM name without an entry is /dev/ttyS<n-1>.
+// COM0 is another name of COM10, since the device tester calls its tenth port COM0; both
+// resolve to the same entry (by default /dev/ttyS9). A line that cannot be understood is
+// reported with its file and line number and ignored.
 #pragma once
 
 #include <map>
@@ -37,6 +38,7 @@ PortMap ParsePortMap(std::string_view text, std::string_view fileName,
 PortEntry ResolvePort(const PortMap& map, int comNumber);
 
 // The COM number in "COM3", "COM3:", "\\.\COM12" (any case); false for other names.
+// COM0 gives 10.
 bool ParseComName(std::string_view name, int* comNumber);
 
 // The map file: $SERIALKIT_PORT_MAP when set, else $XDG_CONFIG_HOME/serialkit/ports

@@ -21,11 +21,14 @@ TEST(PortMap, EntriesAndTheLinesThatAreIgnored) {
         "COM8\n"
         "COM9 /dev/ttyS3 paced\n"
         "COM300 loopback\n"
-        "COM10 loopback fast\n";
+        "COM10 loopback fast\n"
+        "COM0 open-line\n"
+        "COM10 loopback\n";
     std::vector<std::string> problems;
     const PortMap map = ParsePortMap(text, "ports", &problems);
 
-    ASSERT_EQ(map.size(), 5u);
+    ASSERT_EQ(map.size(), 6u);
+    EXPECT_EQ(map.at(10).kind, LineKind::kOpenLine) << "COM0 is COM10";
     EXPECT_EQ(map.at(1).kind, LineKind::kDevice);
     EXPECT_EQ(map.at(1).devicePath, "/dev/ttyUSB0");
     EXPECT_EQ(map.at(2).kind, LineKind::kLoopback);
@@ -45,6 +48,7 @@ TEST(PortMap, EntriesAndTheLinesThatAreIgnored) {
         "ports:13: unknown option 'paced'; line ignored",
         "ports:14: 'COM300' is not a port name like COM3; line ignored",
         "ports:15: unknown option 'fast'; line ignored",
+        "ports:17: COM10 is already mapped; line ignored",
     };
     EXPECT_EQ(problems, expected);
 }
@@ -53,7 +57,7 @@ TEST(PortMap, UnmappedNamesAreTheConventionalDevices) {
     const PortMap map;
     EXPECT_EQ(ResolvePort(map, 1).devicePath, "/dev/ttyS0");
     EXPECT_EQ(ResolvePort(map, 4).devicePath, "/dev/ttyS3");
-    EXPECT_EQ(ResolvePort(map, 0).devicePath, "/dev/ttyS9");
+    EXPECT_EQ(ResolvePort(map, 10).devicePath, "/dev/ttyS9");
     EXPECT_EQ(ResolvePort(map, 12).devicePath, "/dev/ttyS11");
 }
 
@@ -63,7 +67,7 @@ TEST(PortMap, PortNamesAsTheTestersWriteThem) {
         bool valid;
         int number;
     } cases[] = {
-        {"COM1:", true, 1},   {"COM0:", true, 0},         {"\\\\.\\COM12", true, 12},
+        {"COM1:", true, 1},   {"COM0:", true, 10},         {"\\\\.\\COM12", true, 12},
         {"com3", true, 3},    {"COM", false, 0},          {"COM:", false, 0},
         {"COMX:", false, 0},  {"COM-1:", false, 0},       {"COM+1", false, 0},
         {"LPT1:", false, 0},  {"COM1::", false, 0},       {"/dev/ttyS0", false, 0},

@@ -110,7 +110,11 @@ HANDLE OpenByName(const std::string& name) {
                            name.c_str());
         return INVALID_HANDLE_VALUE;
     }
-    const std::string portName = "COM" + std::to_string(comNumber);
+    // Messages name the port as the caller did: the tenth port may be COM0 or COM10.
+    std::string portName = name.substr(name.starts_with("\\\\.\\") ? 4 : 0);
+    if (portName.ends_with(':')) {
+        portName.pop_back();
+    }
     const PortEntry entry = EntryFor(comNumber);
 
     std::shared_ptr<Port> port;

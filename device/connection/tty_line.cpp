@@ -83,7 +83,8 @@ class TtyLine final : public LineDriver {
   private:
     void IoLoop();
     void ModemLoop();
-    void ReadInput();
+    // Returns false once the line has gone away.
+    bool ReadInput();
     void RefreshModem();
     bool ReadCounters(LineCounters* counters);
     void StartModemPoll();
@@ -172,7 +173,8 @@ void TtyLine::IoLoop() {
             paused = core_.ringCount == kReceiveCapacity;
             core_.receivePaused = paused;
         }
-        pollfd fds[] = {{fd_, static_cast<short>(lineOpen && !paused ? POLLIN : 0), 0},
+        // A line that hung up is left out altogether: poll would report the hang-up forever.
+        pollfd fds[] = {{lineOpen ? fd_ : -1, static_cast<short>(paused ? 0 : POLLIN), 0},
                         {wakeFd_, POLLIN, 0},
                         {cancelFd_, POLLIN, 0},
                         {timerFd_, POLLIN, 0}};
@@ -194,7 +196,7 @@ void TtyLine::IoLoop() {
             RefreshModem();
         }
         if (fds[0].revents & POLLIN) {
-            ReadInput();
+            lineOpen = ReadInput();
         } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             lineOpen = false;
             LineGone();
@@ -202,7 +204,7 @@ void TtyLine::IoLoop() {
     }
 }
 
-void TtyLine::ReadInput() {
+bool TtyLine::ReadInput() {
     std::size_t room;
     {
         std::lock_guard lock(core_.wire->lock);
@@ -214,8 +216,9 @@ void TtyLine::ReadInput() {
     if (n <= 0) {
         if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
             LineGone();
+            return false;
         }
-        return;
+        return true;
     }
     BYTE data[kReadChunk];
     const DecodedMarks marks = DecodeMarked(decoder_, raw, static_cast<std::size_t>(n), data);
@@ -224,7 +227,9 @@ void TtyLine::ReadInput() {
     if (hasCounters_ && ReadCounters(&now)) {
         errors = ErrorsFromCounters(counters_, now);
         counters_ = now;
-    } else {
+    } else if (marks.breaks > 0 || marks.errorBytes > 0) {
+        // Without counters a marked byte cannot tell framing from parity: with a parity bit
+        // on the line, parity is the likelier fault.
         termios2 tio{};
         const bool parity = GetTermios(fd_, &tio) && (tio.c_cflag & PARENB);
         if (marks.breaks > 0) {
@@ -237,6 +242,7 @@ void TtyLine::ReadInput() {
     std::lock_guard lock(core_.wire->lock);
     DeliverBytes(core_, data, marks.dataCount);
     LatchErrors(core_, errors);
+    return true;
 }
 
 bool TtyLine::ReadCounters(LineCounters* counters) {

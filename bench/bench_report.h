@@ -1,0 +1,34 @@
+// The table every benchmark prints: what was measured, our figure, the baseline measured in
+// the same run, their ratio, the goal on that ratio and whether the run met it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct Goal {
+    bool atLeast;  // the ratio must reach the bound; otherwise stay below it
+    double bound;
+};
+
+inline constexpr Goal AtLeast(double bound) {
+    return {true, bound};
+}
+inline constexpr Goal Below(double bound) {
+    return {false, bound};
+}
+
+struct Row {
+    std::string measured;
+    std::string ours;
+    std::string baseline;
+    double ratio;
+    Goal goal;
+};
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+void PrintTable(const std::string& title, const std::vector<Row>& rows);
+
+}  // namespace bench
