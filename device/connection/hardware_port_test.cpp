@@ -19,7 +19,7 @@ using testing::DefaultDcb;
 using testing::Open;
 
 class HardwarePair : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* pair = std::getenv("SERIALKIT_HW_PAIR");
         const std::string devices = pair != nullptr ? pair : "";
@@ -53,8 +53,8 @@ protected:
 };
 
 TEST_F(HardwarePair, DataCrossesAtEveryRateBothDevicesHold) {
-    for (DWORD rate : {300u, 1200u, 2400u, 4800u, 9600u, 14400u, 19200u, 38400u, 57600u,
-                       115200u, 230400u, 460800u, 921600u, 1382400u}) {
+    for (DWORD rate : {300u, 1200u, 2400u, 4800u, 9600u, 14400u, 19200u, 38400u, 57600u, 115200u,
+                       230400u, 460800u, 921600u, 1382400u}) {
         DCB dcb = DefaultDcb();
         dcb.BaudRate = rate;
         if (!Configure(dcb)) {

@@ -67,7 +67,7 @@ TEST(PortMap, PortNamesAsTheTestersWriteThem) {
         bool valid;
         int number;
     } cases[] = {
-        {"COM1:", true, 1},   {"COM0:", true, 10},         {"\\\\.\\COM12", true, 12},
+        {"COM1:", true, 1},   {"COM0:", true, 10},        {"\\\\.\\COM12", true, 12},
         {"com3", true, 3},    {"COM", false, 0},          {"COM:", false, 0},
         {"COMX:", false, 0},  {"COM-1:", false, 0},       {"COM+1", false, 0},
         {"LPT1:", false, 0},  {"COM1::", false, 0},       {"/dev/ttyS0", false, 0},

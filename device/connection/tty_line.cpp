@@ -424,16 +424,18 @@ DWORD TtyLine::OutputQueued() {
     return ioctl(fd_, TIOCOUTQ, &queued) == 0 ? static_cast<DWORD>(queued) : 0;
 }
 
-// Puts the line in raw mode with error marks, keeping its rate and framing.
+// Puts the line in raw mode with error marks, keeping its rate and framing. Flow control
+// starts off: a tty's terminal defaults include XON/XOFF, which would swallow those two
+// byte values of a binary test and stall the transmitter.
 bool MakeRaw(int fd) {
     termios2 tio{};
     if (!GetTermios(fd, &tio)) {
         return false;
     }
     DCB current;
+    ReadTermiosIntoDcb(tio, &current);
     current.flags = kFlagBinary | (DTR_CONTROL_ENABLE << kDtrControlShift) |
                     (RTS_CONTROL_ENABLE << kRtsControlShift);
-    ReadTermiosIntoDcb(tio, &current);
     ApplyDcbToTermios(current, &tio);
     return SetTermios(fd, tio);
 }

@@ -47,10 +47,10 @@ class PseudoTerminal : public ::testing::Test {
 
     void SetTimeouts(COMMTIMEOUTS timeouts) { SetCommTimeouts(port_, &timeouts); }
 
-    // What the far end receives, waiting up to a second for `count` bytes.
-    std::string FarEndReads(std::size_t count) {
+    // What the far end receives, waiting up to `patience` for `count` bytes.
+    std::string FarEndReads(std::size_t count, std::chrono::milliseconds patience = 1s) {
         std::string data;
-        const auto deadline = std::chrono::steady_clock::now() + 1s;
+        const auto deadline = std::chrono::steady_clock::now() + patience;
         while (data.size() < count && std::chrono::steady_clock::now() < deadline) {
             pollfd in{master_, POLLIN, 0};
             if (poll(&in, 1, 50) == 1) {
@@ -92,6 +92,27 @@ TEST_F(PseudoTerminal, EveryByteValueCrossesUnchangedBothWays) {
     DWORD count = 0;
     ASSERT_TRUE(ReadFile(port_, got.data(), static_cast<DWORD>(got.size()), &count));
     EXPECT_EQ(std::string(got, 0, count), all);
+}
+
+TEST_F(PseudoTerminal, AFreshOpenIsRawWithoutFlowControl) {
+    // The kernel's terminal defaults (echo, line editing, XON/XOFF) must not touch the data.
+    ASSERT_TRUE(CloseHandle(port_));
+    port_ = Open("COM11:");
+    ASSERT_NE(port_, INVALID_HANDLE_VALUE);
+    DCB dcb;
+    ASSERT_TRUE(GetCommState(port_, &dcb));
+    EXPECT_EQ(dcb.flags & (kFlagOutX | kFlagInX | kFlagOutxCtsFlow), 0u);
+    SetTimeouts(testing::kDeviceLoopbackTimeouts);
+    const std::string all = AllByteValues();
+    FarEndWrites(all);
+    std::string got(all.size(), '\0');
+    DWORD count = 0;
+    ASSERT_TRUE(ReadFile(port_, got.data(), static_cast<DWORD>(got.size()), &count));
+    EXPECT_EQ(std::string(got, 0, count), all);
+    EXPECT_EQ(FarEndReads(1, 100ms), "") << "nothing echoed";
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(port_, all.data(), static_cast<DWORD>(all.size()), &written));
+    EXPECT_EQ(FarEndReads(all.size()), all);
 }
 
 TEST_F(PseudoTerminal, ReceivedBytesRaiseTheReceiveEvent) {
