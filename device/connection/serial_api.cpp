@@ -93,6 +93,7 @@ class Call {
 
     explicit operator bool() const { return port_ != nullptr; }
     Port* operator->() const { return port_.get(); }
+    Port& operator*() const { return *port_; }
 
   private:
     std::shared_ptr<Port> port_;
@@ -162,7 +163,7 @@ HANDLE CreateFileW(const wchar_t* name, DWORD access, DWORD shareMode, void* sec
 
 BOOL GetCommState(HANDLE handle, DCB* dcb) {
     Call port(handle);
-    if (!port || dcb == nullptr || Vanished(*port.operator->())) {
+    if (!port || dcb == nullptr || Vanished(*port)) {
         return 0;
     }
     std::lock_guard lock(port->settingsLock);
@@ -174,7 +175,7 @@ BOOL GetCommState(HANDLE handle, DCB* dcb) {
 
 BOOL SetCommState(HANDLE handle, const DCB* dcb) {
     Call port(handle);
-    if (!port || dcb == nullptr || Vanished(*port.operator->())) {
+    if (!port || dcb == nullptr || Vanished(*port)) {
         return 0;
     }
     std::lock_guard lock(port->settingsLock);
@@ -243,7 +244,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
     DWORD& result = written != nullptr ? *written : ignored;
     result = 0;
     Call port(handle);
-    if (!port || (buffer == nullptr && count > 0) || Vanished(*port.operator->())) {
+    if (!port || (buffer == nullptr && count > 0) || Vanished(*port)) {
         return 0;
     }
     COMMTIMEOUTS timeouts;
@@ -279,7 +280,7 @@ BOOL GetCommModemStatus(HANDLE handle, DWORD* status) {
 
 BOOL EscapeCommFunction(HANDLE handle, DWORD code) {
     Call port(handle);
-    if (!port || Vanished(*port.operator->())) {
+    if (!port || Vanished(*port)) {
         return 0;
     }
     return port->driver->Escape(code) ? 1 : 0;
