@@ -92,11 +92,14 @@ bool Ended(const PortCore& core) {
     return core.closed || core.vanished;
 }
 
-// Sleeps on the wire until `deadline`, or until the next scheduled arrival is due, so that
-// paced bytes land on time without a polling thread.
-void WaitOnWire(PortCore& core, std::unique_lock<std::mutex>& lock, Clock::time_point deadline) {
+// Sleeps on the wire until `deadline`, or until the scheduled arrival that completes what the
+// caller waits for is due (`wanted` more arrivals), so that paced bytes land on time without a
+// polling thread and a long read does not wake for every byte.
+void WaitOnWire(PortCore& core, std::unique_lock<std::mutex>& lock, Clock::time_point deadline,
+                std::size_t wanted) {
     if (!core.scheduled.empty()) {
-        deadline = std::min(deadline, core.scheduled.front().at);
+        const std::size_t index = std::min(std::max<std::size_t>(wanted, 1), core.scheduled.size());
+        deadline = std::min(deadline, core.scheduled[index - 1].at);
     }
     if (deadline == Clock::time_point::max()) {
         core.wire->changed.wait(lock);
@@ -149,7 +152,7 @@ BOOL CoreWaitEvent(PortCore& core, DWORD* events) {
             *events = ready;
             return 1;
         }
-        WaitOnWire(core, lock, Clock::time_point::max());
+        WaitOnWire(core, lock, Clock::time_point::max(), 1);
     }
 }
 
@@ -199,7 +202,7 @@ BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& tim
         if (Clock::now() >= deadline) {
             break;
         }
-        WaitOnWire(core, lock, deadline);
+        WaitOnWire(core, lock, deadline, firstByteRule ? 1 : count - done);
     }
     *got = static_cast<DWORD>(done);
     return 1;

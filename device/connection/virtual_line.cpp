@@ -238,7 +238,9 @@ BOOL VirtualLine::Write(const BYTE* data, DWORD count, DWORD* written,
             const std::size_t inFlight = receiver->scheduled.size();
             canSend = std::min(canSend, kLineQueue - std::min(kLineQueue, inFlight));
             if (inFlight > 0) {
-                wakeAt = std::min(wakeAt, receiver->scheduled.front().at);
+                // Wait until a quarter of the line's queue has drained, not for every byte.
+                const std::size_t drained = std::min(inFlight, kLineQueue / 4);
+                wakeAt = std::min(wakeAt, receiver->scheduled[drained - 1].at);
             }
         }
         if (canSend > 0) {
