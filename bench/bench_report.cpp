@@ -16,12 +16,13 @@ std::string Format(const char* format, ...) {
 
 void PrintTable(const std::string& title, const std::vector<Row>& rows) {
     std::printf("%s\n", title.c_str());
-    std::printf("  %-36s %-24s %-14s %-9s %-9s %s\n", "measured", "ours", "baseline", "ratio",
+    std::printf("  %-42s %-26s %-14s %-9s %-9s %s\n", "measured", "ours", "baseline", "ratio",
                 "goal", "result");
     for (const Row& row : rows) {
-        const bool met = row.goal.atLeast ? row.ratio >= row.goal.bound : row.ratio < row.goal.bound;
+        const bool met =
+            row.goal.atLeast ? row.ratio >= row.goal.bound : row.ratio < row.goal.bound;
         const std::string goal = Format("%s %g", row.goal.atLeast ? ">=" : "<", row.goal.bound);
-        std::printf("  %-36s %-24s %-14s %-9.3g %-9s %s\n", row.measured.c_str(), row.ours.c_str(),
+        std::printf("  %-42s %-26s %-14s %-#9.3g %-9s %s\n", row.measured.c_str(), row.ours.c_str(),
                     row.baseline.c_str(), row.ratio, goal.c_str(), met ? "PASS" : "MISS");
     }
     std::printf("\n");

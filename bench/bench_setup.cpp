@@ -11,8 +11,8 @@
 
 namespace bench {
 
-void SetupFailed(const std::string& what) {
-    std::fprintf(stderr, "benchmark setup failed: %s\n", what.c_str());
+void Abort(const std::string& what) {
+    std::fprintf(stderr, "benchmark aborted: %s\n", what.c_str());
     std::exit(1);
 }
 
@@ -20,7 +20,7 @@ void UsePortMap(const std::string& text) {
     char path[] = "/tmp/serialkit-bench-map-XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0) {
-        SetupFailed("cannot create a temporary port map");
+        Abort("cannot create a temporary port map");
     }
     close(fd);
     std::ofstream(path) << text;
@@ -30,20 +30,22 @@ void UsePortMap(const std::string& text) {
 
 serial::HANDLE OpenPort(const char* name, serial::DWORD rate,
                         const serial::COMMTIMEOUTS& timeouts) {
-    using namespace serial;
-    const HANDLE port =
-        CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, 0);
-    if (port == INVALID_HANDLE_VALUE) {
-        SetupFailed(std::string("cannot open ") + name);
+    const serial::HANDLE port =
+        serial::CreateFileA(name, serial::GENERIC_READ | serial::GENERIC_WRITE, 0, nullptr,
+                            serial::OPEN_EXISTING, 0, 0);
+    if (port == serial::INVALID_HANDLE_VALUE) {
+        Abort(std::string("cannot open ") + name);
     }
-    DCB dcb;
+    serial::DCB dcb;
     dcb.BaudRate = rate;
     dcb.ByteSize = 8;
-    dcb.flags = 0x1093;
+    dcb.flags = serial::kFlagBinary | serial::kFlagParity | serial::kFlagTXContinueOnXoff |
+                (serial::DTR_CONTROL_ENABLE << serial::kDtrControlShift) |
+                (serial::RTS_CONTROL_ENABLE << serial::kRtsControlShift);
     dcb.XonChar = 0x11;
     dcb.XoffChar = 0x13;
-    if (!SetCommState(port, &dcb) || !SetCommTimeouts(port, &timeouts)) {
-        SetupFailed(std::string("cannot configure ") + name);
+    if (!serial::SetCommState(port, &dcb) || !serial::SetCommTimeouts(port, &timeouts)) {
+        Abort(std::string("cannot configure ") + name);
     }
     return port;
 }
@@ -53,7 +55,7 @@ PseudoTerminal::PseudoTerminal() {
     // reach the device end, so it is left alone.
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
-        SetupFailed("cannot create a pseudo-terminal pair");
+        Abort("cannot create a pseudo-terminal pair");
     }
     devicePath_ = ptsname(master_);
 }
@@ -66,13 +68,13 @@ int PseudoTerminal::OpenDeviceRaw() const {
     const int fd = open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios tio{};
     if (fd < 0 || tcgetattr(fd, &tio) != 0) {
-        SetupFailed("cannot open " + devicePath_);
+        Abort("cannot open " + devicePath_);
     }
     cfmakeraw(&tio);
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     if (tcsetattr(fd, TCSANOW, &tio) != 0) {
-        SetupFailed("cannot make " + devicePath_ + " raw");
+        Abort("cannot make " + devicePath_ + " raw");
     }
     return fd;
 }

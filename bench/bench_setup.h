@@ -1,6 +1,6 @@
 // Setting up the ports a benchmark drives: the port map, a pseudo-terminal pair, a port opened
-// with the testers' settings. A step that fails ends the program with status 1, since no
-// figure measured without it would mean anything.
+// with the testers' settings. A step that fails ends the program with status 1 through Abort,
+// since no figure measured without it would mean anything.
 #pragma once
 
 #include <string>
@@ -9,7 +9,8 @@
 
 namespace bench {
 
-[[noreturn]] void SetupFailed(const std::string& what);
+// Reports why the benchmark cannot go on and exits with status 1.
+[[noreturn]] void Abort(const std::string& what);
 
 // Makes `text` the port map in use, through a temporary file.
 void UsePortMap(const std::string& text);

@@ -5,7 +5,7 @@ namespace serial {
 namespace {
 
 constexpr tcflag_t kLineBits = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
-constexpr tcflag_t kInputBits = INPCK | IXON | IXOFF;
+constexpr tcflag_t kInputBits = PARMRK | INPCK | IXON | IXOFF;
 
 tcflag_t SizeBits(BYTE byteSize) {
     switch (byteSize) {
@@ -63,13 +63,15 @@ std::string WhyDcbDoesNotFit(const DCB& dcb) {
     return {};
 }
 
-void ApplyDcbToTermios(const DCB& dcb, termios2* tio) {
+void ApplyDcbToTermios(const DCB& dcb, bool errorMarks, termios2* tio) {
     tio->c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC | IXANY |
-                      IMAXBEL | kInputBits);
-    // Breaks and bad bytes arrive as in-band marks so that they can be reported in order.
-    tio->c_iflag |= PARMRK;
-    if (dcb.flags & kFlagParity) {
-        tio->c_iflag |= INPCK;
+                      IMAXBEL | PARMRK | kInputBits);
+    if (errorMarks) {
+        // Breaks and bad bytes arrive as in-band marks so that they are reported in order.
+        tio->c_iflag |= PARMRK;
+        if (dcb.flags & kFlagParity) {
+            tio->c_iflag |= INPCK;
+        }
     }
     if (dcb.flags & kFlagOutX) {
         tio->c_iflag |= IXON;
@@ -152,7 +154,6 @@ void ReadTermiosIntoDcb(const termios2& tio, DCB* dcb) {
     auto setFlag = [dcb](DWORD bit, bool on) {
         dcb->flags = on ? dcb->flags | bit : dcb->flags & ~bit;
     };
-    setFlag(kFlagParity, tio.c_iflag & INPCK);
     setFlag(kFlagOutX, tio.c_iflag & IXON);
     setFlag(kFlagInX, tio.c_iflag & IXOFF);
     const bool rtsCts = tio.c_cflag & CRTSCTS;

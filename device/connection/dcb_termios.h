@@ -18,13 +18,16 @@ namespace serial {
 // Empty when the DCB can be held; otherwise why not, for the debug output.
 std::string WhyDcbDoesNotFit(const DCB& dcb);
 
-// Raw mode with in-band error marks, and the line settings of `dcb` (which must fit).
-void ApplyDcbToTermios(const DCB& dcb, termios2* tio);
+// Raw mode and the line settings of `dcb` (which must fit). With `errorMarks` breaks and bad
+// bytes arrive as in-band marks, and fParity turns on parity checking; a line that cannot
+// carry line errors (a pseudo-terminal) goes without both and keeps the kernel's fast path.
+void ApplyDcbToTermios(const DCB& dcb, bool errorMarks, termios2* tio);
 
 // Whether the settings the driver kept (read back) are those that were asked for.
 bool TermiosHoldsRequest(const termios2& requested, const termios2& kept);
 
-// Fills the line fields of `dcb` from what the driver holds; the other fields stay.
+// Fills the line fields of `dcb` from what the driver holds; the other fields, fParity among
+// them, stay.
 void ReadTermiosIntoDcb(const termios2& tio, DCB* dcb);
 
 }  // namespace serial

@@ -33,7 +33,7 @@ TEST(DcbTermios, LineSettingsSurviveTheRoundTrip) {
     for (const DCB& wanted : cases) {
         ASSERT_EQ(WhyDcbDoesNotFit(wanted), "") << wanted.BaudRate;
         termios2 tio{};
-        ApplyDcbToTermios(wanted, &tio);
+        ApplyDcbToTermios(wanted, true, &tio);
         EXPECT_TRUE(TermiosHoldsRequest(tio, tio));
         DCB read = Dcb(1, 0, 99, 99, 0x1093);
         ReadTermiosIntoDcb(tio, &read);
@@ -41,11 +41,12 @@ TEST(DcbTermios, LineSettingsSurviveTheRoundTrip) {
         EXPECT_EQ(read.ByteSize, wanted.ByteSize);
         EXPECT_EQ(read.Parity, wanted.Parity);
         EXPECT_EQ(read.StopBits, wanted.StopBits);
-        EXPECT_EQ(read.flags & (kFlagOutxCtsFlow | kFlagOutX | kFlagInX | kFlagParity),
-                  wanted.flags & (kFlagOutxCtsFlow | kFlagOutX | kFlagInX | kFlagParity));
+        EXPECT_EQ(read.flags & (kFlagOutxCtsFlow | kFlagOutX | kFlagInX),
+                  wanted.flags & (kFlagOutxCtsFlow | kFlagOutX | kFlagInX));
         EXPECT_EQ(RtsControl(read), RtsControl(wanted));
         // Raw mode with marks, so breaks and bad bytes are seen in order.
         EXPECT_TRUE(tio.c_iflag & PARMRK);
+        EXPECT_EQ((tio.c_iflag & INPCK) != 0, (wanted.flags & kFlagParity) != 0);
         EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG));
         EXPECT_EQ(tio.c_oflag, 0u);
     }
@@ -77,14 +78,21 @@ TEST(DcbTermios, SettingsATtyCannotHoldAreRefused) {
     EXPECT_NE(WhyDcbDoesNotFit(sameChars), "");
 }
 
+TEST(DcbTermios, ALineWithoutLineErrorsGoesWithoutMarksAndParityChecks) {
+    termios2 tio{};
+    tio.c_iflag = PARMRK | INPCK | IXON | ICRNL;
+    ApplyDcbToTermios(Dcb(9600, 8, NOPARITY, ONESTOPBIT), false, &tio);
+    EXPECT_EQ(tio.c_iflag, 0u);
+}
+
 TEST(DcbTermios, AChangedRateOrFramingIsNotHeld) {
     termios2 wanted{};
-    ApplyDcbToTermios(Dcb(1382400, 8, NOPARITY, ONESTOPBIT), &wanted);
+    ApplyDcbToTermios(Dcb(1382400, 8, NOPARITY, ONESTOPBIT), true, &wanted);
     termios2 clamped = wanted;
     clamped.c_ospeed = 921600;
     EXPECT_FALSE(TermiosHoldsRequest(wanted, clamped));
     termios2 noMarkParity = wanted;
-    ApplyDcbToTermios(Dcb(1382400, 8, MARKPARITY, ONESTOPBIT), &wanted);
+    ApplyDcbToTermios(Dcb(1382400, 8, MARKPARITY, ONESTOPBIT), true, &wanted);
     EXPECT_FALSE(TermiosHoldsRequest(wanted, noMarkParity));
 }
 

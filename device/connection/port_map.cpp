@@ -29,6 +29,14 @@ std::vector<std::string_view> Words(std::string_view line) {
     return words;
 }
 
+// 'word', for messages. Built by appending: g++ 12 warns falsely on "'" + std::string.
+std::string Quoted(std::string_view word) {
+    std::string quoted(1, '\'');
+    quoted.append(word);
+    quoted.push_back('\'');
+    return quoted;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
@@ -56,8 +64,8 @@ std::string ParseTarget(std::string_view word, PortEntry* entry) {
         entry->kind = LineKind::kNullModem;
         entry->cable = std::string(word.substr(kCablePrefix.size()));
     } else {
-        return "unknown target '" + std::string(word) +
-               "' (expected a /dev path, loopback, open-line or null-modem:NAME)";
+        return "unknown target " + Quoted(word) +
+               " (expected a /dev path, loopback, open-line or null-modem:NAME)";
     }
     return {};
 }
@@ -108,7 +116,7 @@ PortMap ParsePortMap(std::string_view text, std::string_view fileName,
         int number = 0;
         if (!ParseComName(words[0], &number) || words[0].ends_with(':') ||
             words[0].starts_with("\\")) {
-            report("'" + std::string(words[0]) + "' is not a port name like COM3");
+            report(Quoted(words[0]) + " is not a port name like COM3");
             continue;
         }
         if (words.size() < 2) {
@@ -128,11 +136,11 @@ PortMap ParsePortMap(std::string_view text, std::string_view fileName,
             } else if (isVirtual && words[i] == "busy") {
                 entry.busy = true;
             } else {
-                why = "unknown option '" + std::string(words[i]) + "'";
+                why = "unknown option " + Quoted(words[i]);
             }
         }
         if (why.empty() && entry.kind == LineKind::kNullModem && cableEnds[entry.cable] == 2) {
-            why = "cable '" + entry.cable + "' already has two ends";
+            why = "cable " + Quoted(entry.cable) + " already has two ends";
         }
         if (!why.empty()) {
             report(why);

@@ -9,6 +9,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -30,6 +32,8 @@ namespace {
 // How often modem inputs are read on a driver without TIOCMIWAIT.
 constexpr long kModemPollNs = 50'000'000;
 constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr unsigned int kUnix98PtySlaveMajor = 136;
+constexpr unsigned int kLegacyPtySlaveMajor = 3;
 
 // TIOCMIWAIT wakes only on a line change or a signal: this signal, with a handler that does
 // nothing, ends the watcher's wait at close.
@@ -67,7 +71,7 @@ bool SetTermios(int fd, const termios2& tio) {
 
 class TtyLine final : public LineDriver {
   public:
-    TtyLine(std::string name, int fd, PortCore& core);
+    TtyLine(std::string name, int fd, bool errorMarks, PortCore& core);
     ~TtyLine() override;
 
     bool ApplyState(const DCB& dcb) override;
@@ -83,8 +87,11 @@ class TtyLine final : public LineDriver {
   private:
     void IoLoop();
     void ModemLoop();
-    // Returns false once the line has gone away.
+    // Reads until the descriptor has nothing more or the ring is full: one poll serves a whole
+    // burst. Returns false once the line has gone away.
     bool ReadInput();
+    // One read into the ring; sets *more while the descriptor may hold further bytes.
+    bool ReadOnce(bool* more);
     void RefreshModem();
     bool ReadCounters(LineCounters* counters);
     void StartModemPoll();
@@ -92,6 +99,7 @@ class TtyLine final : public LineDriver {
 
     const std::string name_;
     const int fd_;
+    const bool errorMarks_;  // the line can carry line errors: read with in-band marks
     PortCore& core_;
     int wakeFd_ = -1;    // the ring has room again
     int cancelFd_ = -1;  // set once, at close; never drained
@@ -104,12 +112,13 @@ class TtyLine final : public LineDriver {
     // I/O thread only.
     MarkDecoder decoder_;
     LineCounters counters_;
+    std::size_t room_ = 0;  // free ring bytes at the last look
     bool hasCounters_ = false;
     bool hasModem_ = false;
 };
 
-TtyLine::TtyLine(std::string name, int fd, PortCore& core)
-    : name_(std::move(name)), fd_(fd), core_(core) {
+TtyLine::TtyLine(std::string name, int fd, bool errorMarks, PortCore& core)
+    : name_(std::move(name)), fd_(fd), errorMarks_(errorMarks), core_(core) {
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     cancelFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
@@ -205,11 +214,27 @@ void TtyLine::IoLoop() {
 }
 
 bool TtyLine::ReadInput() {
-    std::size_t room;
-    {
-        std::lock_guard lock(core_.wire->lock);
-        room = kReceiveCapacity - core_.ringCount;
+    bool more = true;
+    while (more) {
+        if (!ReadOnce(&more)) {
+            return false;
+        }
     }
+    return true;
+}
+
+bool TtyLine::ReadOnce(bool* more) {
+    *more = false;
+    // Only this thread fills the ring, so the room seen at the last delivery can only have
+    // grown since; look again only when it ran out.
+    if (room_ == 0) {
+        std::lock_guard lock(core_.wire->lock);
+        room_ = kReceiveCapacity - core_.ringCount;
+        if (room_ == 0) {
+            return true;
+        }
+    }
+    const std::size_t room = room_;
     // Marks only make the raw stream longer, so `room` raw bytes always fit once decoded.
     BYTE raw[kReadChunk];
     const ssize_t n = read(fd_, raw, std::min(room, sizeof raw));
@@ -220,8 +245,14 @@ bool TtyLine::ReadInput() {
         }
         return true;
     }
-    BYTE data[kReadChunk];
-    const DecodedMarks marks = DecodeMarked(decoder_, raw, static_cast<std::size_t>(n), data);
+    BYTE decoded[kReadChunk];
+    const BYTE* data = raw;
+    DecodedMarks marks;
+    marks.dataCount = static_cast<std::size_t>(n);
+    if (errorMarks_) {
+        marks = DecodeMarked(decoder_, raw, static_cast<std::size_t>(n), decoded);
+        data = decoded;
+    }
     DWORD errors = 0;
     LineCounters now;
     if (hasCounters_ && ReadCounters(&now)) {
@@ -242,6 +273,8 @@ bool TtyLine::ReadInput() {
     std::lock_guard lock(core_.wire->lock);
     DeliverBytes(core_, data, marks.dataCount);
     LatchErrors(core_, errors);
+    room_ = kReceiveCapacity - core_.ringCount;
+    *more = true;
     return true;
 }
 
@@ -315,7 +348,7 @@ bool TtyLine::ApplyState(const DCB& dcb) {
         return false;
     }
     termios2 wanted = before;
-    ApplyDcbToTermios(dcb, &wanted);
+    ApplyDcbToTermios(dcb, errorMarks_, &wanted);
     termios2 kept{};
     if (!SetTermios(fd_, wanted) || !GetTermios(fd_, &kept) || !TermiosHoldsRequest(wanted, kept)) {
         kernel::DebugPrint("%s: the driver cannot hold %u baud, %u data bits, parity %u, stop %u\n",
@@ -424,10 +457,21 @@ DWORD TtyLine::OutputQueued() {
     return ioctl(fd_, TIOCOUTQ, &queued) == 0 ? static_cast<DWORD>(queued) : 0;
 }
 
-// Puts the line in raw mode with error marks, keeping its rate and framing. Flow control
-// starts off: a tty's terminal defaults include XON/XOFF, which would swallow those two
-// byte values of a binary test and stall the transmitter.
-bool MakeRaw(int fd) {
+// A pseudo-terminal's device end: no wire, so no breaks, framing or parity errors.
+bool IsPseudoTerminal(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        return false;
+    }
+    const unsigned int kind = major(st.st_rdev);
+    return (kind >= kUnix98PtySlaveMajor && kind < kUnix98PtySlaveMajor + 8) ||
+           kind == kLegacyPtySlaveMajor;
+}
+
+// Puts the line in raw mode, keeping its rate and framing. Flow control starts off: a tty's
+// terminal defaults include XON/XOFF, which would swallow those two byte values of a binary
+// test and stall the transmitter.
+bool MakeRaw(int fd, bool errorMarks) {
     termios2 tio{};
     if (!GetTermios(fd, &tio)) {
         return false;
@@ -436,7 +480,7 @@ bool MakeRaw(int fd) {
     ReadTermiosIntoDcb(tio, &current);
     current.flags = kFlagBinary | (DTR_CONTROL_ENABLE << kDtrControlShift) |
                     (RTS_CONTROL_ENABLE << kRtsControlShift);
-    ApplyDcbToTermios(current, &tio);
+    ApplyDcbToTermios(current, errorMarks, &tio);
     return SetTermios(fd, tio);
 }
 
@@ -473,12 +517,13 @@ std::unique_ptr<LineDriver> OpenTtyLine(const std::string& portName, const std::
         close(fd);
         return nullptr;
     }
-    if (!MakeRaw(fd)) {
+    const bool errorMarks = !IsPseudoTerminal(fd);
+    if (!MakeRaw(fd, errorMarks)) {
         kernel::DebugPrint("%s: cannot set up %s: %s\n", name, path.c_str(), std::strerror(errno));
         close(fd);
         return nullptr;
     }
-    return std::make_unique<TtyLine>(portName, fd, core);
+    return std::make_unique<TtyLine>(portName, fd, errorMarks, core);
 }
 
 }  // namespace serial

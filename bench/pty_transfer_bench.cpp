@@ -1,0 +1,135 @@
+// Bulk transfer over a pseudo-terminal pair, each way: through a port's WriteFile/ReadFile
+// against a bare blocking read/write loop on a raw pair, same chunk size and total. A writer
+// thread feeds one end while this thread drains the other. Each figure is the median of a
+// few rounds, baseline and port taking turns on fresh pairs so that drift hits both alike.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/bench_report.h"
+#include "bench/bench_setup.h"
+#include "device/connection/serial_api.h"
+
+namespace serial {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Move = std::function<long(BYTE*, std::size_t)>;  // bytes moved, <= 0 on failure
+
+constexpr std::size_t kChunk = 4096;
+constexpr std::size_t kTotal = std::size_t{16} << 20;
+constexpr int kRounds = 15;
+// ReadFile returns as soon as any byte is there.
+constexpr COMMTIMEOUTS kFirstByte{MAXDWORD, MAXDWORD, 1000, 0, 0};
+
+// Moves kTotal bytes from `send` (on a writer thread) to `receive`; returns MB/s.
+double Transfer(const Move& send, const Move& receive) {
+    std::vector<BYTE> out(kChunk);
+    for (std::size_t i = 0; i < kChunk; ++i) {
+        out[i] = static_cast<BYTE>(i);  // every byte value, as binary data has
+    }
+    std::vector<BYTE> in(kChunk);
+    const Clock::time_point start = Clock::now();
+    std::thread writer([&] {
+        for (std::size_t sent = 0; sent < kTotal;) {
+            const long n = send(out.data(), std::min(kChunk, kTotal - sent));
+            if (n <= 0) {
+                bench::Abort("a write failed");
+            }
+            sent += static_cast<std::size_t>(n);
+        }
+    });
+    for (std::size_t received = 0; received < kTotal;) {
+        // A port's read gives nothing only after a second without a byte.
+        const long n = receive(in.data(), kChunk);
+        if (n <= 0) {
+            bench::Abort("a read failed or the transfer stalled");
+        }
+        received += static_cast<std::size_t>(n);
+    }
+    const std::chrono::duration<double> elapsed = Clock::now() - start;
+    writer.join();
+    return static_cast<double>(kTotal) / elapsed.count() / 1e6;
+}
+
+long BareWrite(int fd, const BYTE* data, std::size_t count) {
+    return static_cast<long>(write(fd, data, count));
+}
+long BareRead(int fd, BYTE* data, std::size_t count) {
+    return static_cast<long>(read(fd, data, count));
+}
+
+double Baseline(bool fromPort) {
+    const bench::PseudoTerminal pair;
+    const int device = pair.OpenDeviceRaw();
+    const int master = pair.master();
+    const Move toMaster = [device](BYTE* d, std::size_t n) { return BareWrite(device, d, n); };
+    const Move fromMaster = [master](BYTE* d, std::size_t n) { return BareRead(master, d, n); };
+    const Move toDevice = [master](BYTE* d, std::size_t n) { return BareWrite(master, d, n); };
+    const Move fromDevice = [device](BYTE* d, std::size_t n) { return BareRead(device, d, n); };
+    const double rate = fromPort ? Transfer(toMaster, fromMaster) : Transfer(toDevice, fromDevice);
+    close(device);
+    return rate;
+}
+
+double ThroughPort(bool fromPort) {
+    const bench::PseudoTerminal pair;
+    bench::UsePortMap("COM11 " + pair.devicePath() + "\n");
+    const HANDLE port = bench::OpenPort("COM11:", 115200, kFirstByte);
+    const int master = pair.master();
+    const Move portWrites = [port](BYTE* d, std::size_t n) {
+        DWORD written = 0;
+        return WriteFile(port, d, static_cast<DWORD>(n), &written) ? long{written} : -1L;
+    };
+    const Move portReads = [port](BYTE* d, std::size_t n) {
+        DWORD got = 0;
+        return ReadFile(port, d, static_cast<DWORD>(n), &got) ? long{got} : -1L;
+    };
+    const Move masterWrites = [master](BYTE* d, std::size_t n) { return BareWrite(master, d, n); };
+    const Move masterReads = [master](BYTE* d, std::size_t n) { return BareRead(master, d, n); };
+    const double rate =
+        fromPort ? Transfer(portWrites, masterReads) : Transfer(masterWrites, portReads);
+    CloseHandle(port);
+    return rate;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bench::Row Direction(bool fromPort) {
+    std::vector<double> bare;
+    std::vector<double> ours;
+    for (int round = 0; round < kRounds; ++round) {
+        bare.push_back(Baseline(fromPort));
+        ours.push_back(ThroughPort(fromPort));
+    }
+    const double bareRate = Median(bare);
+    const double ourRate = Median(ours);
+    return {fromPort ? "port -> master (WriteFile)" : "master -> port (ReadFile)",
+            bench::Format("%.1f MB/s", ourRate), bench::Format("%.1f MB/s", bareRate),
+            ourRate / bareRate, bench::AtLeast(0.9)};
+}
+
+void Run() {
+    const std::vector<bench::Row> rows = {Direction(true), Direction(false)};
+    bench::PrintTable(
+        bench::Format("Bulk transfer over a pseudo-terminal pair: %zu MiB in %zu-byte "
+                      "chunks, median of %d rounds; baseline: bare raw pair",
+                      kTotal >> 20, kChunk, kRounds),
+        rows);
+}
+
+}  // namespace
+}  // namespace serial
+
+int main() {
+    serial::Run();
+    return 0;
+}
