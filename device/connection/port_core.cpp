@@ -156,7 +156,8 @@ BOOL CoreWaitEvent(PortCore& core, DWORD* events) {
     }
 }
 
-BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts, DWORD* got) {
+BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts,
+              DWORD already, DWORD* got) {
     const Clock::time_point start = Clock::now();
     const DWORD interval = timeouts.ReadIntervalTimeout;
     const DWORD multiplier = timeouts.ReadTotalTimeoutMultiplier;
@@ -176,7 +177,7 @@ BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& tim
 
     std::unique_lock lock(core.wire->lock);
     SettleArrivals(core, Clock::now());
-    std::size_t done = 0;
+    std::size_t done = already;
     Clock::time_point lastProgress = start;
     for (;;) {
         if (core.vanished) {

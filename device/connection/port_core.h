@@ -81,8 +81,10 @@ std::size_t PendingBytes(const PortCore& core);
 // meanwhile, and 0 once the port is closing or gone.
 BOOL CoreWaitEvent(PortCore& core, DWORD* events);
 // Reads up to `count` bytes under the time-outs; returns 0 when the port is closing or gone
-// (with what was read so far in *got).
-BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts, DWORD* got);
+// (with what was read so far in *got). The first `already` bytes of the buffer were read
+// before, through the line's own path, and count toward the time-out rules.
+BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts,
+              DWORD already, DWORD* got);
 void CoreSetMask(PortCore& core, DWORD mask);
 DWORD CoreTakeErrors(PortCore& core, COMSTAT* status);
 void CoreClose(PortCore& core);

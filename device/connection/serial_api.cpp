@@ -236,7 +236,9 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* got, void*) {
         std::lock_guard lock(port->settingsLock);
         timeouts = port->timeouts;
     }
-    return CoreRead(port->core, static_cast<BYTE*>(buffer), count, timeouts, &result);
+    BYTE* bytes = static_cast<BYTE*>(buffer);
+    const DWORD direct = port->driver->ReadWaiting(bytes, count);
+    return CoreRead(port->core, bytes, count, timeouts, direct, &result);
 }
 
 BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, void*) {

@@ -79,6 +79,7 @@ class TtyLine final : public LineDriver {
     BOOL Write(const BYTE* data, DWORD count, DWORD* written,
                const COMMTIMEOUTS& timeouts) override;
     bool Escape(DWORD code) override;
+    DWORD ReadWaiting(BYTE* buffer, DWORD count) override;
     bool ModemStatus(DWORD* status) override;
     DWORD OutputQueued() override;
     void Cancel() override { Signal(cancelFd_); }
@@ -92,6 +93,9 @@ class TtyLine final : public LineDriver {
     bool ReadInput();
     // One read into the ring; sets *more while the descriptor may hold further bytes.
     bool ReadOnce(bool* more);
+    // Reads up to `count` bytes from the descriptor, decoding marks into `out` and latching
+    // the line errors. Returns -1 once the line has gone away. Called with readLock_ held.
+    long ReadDecoded(BYTE* out, std::size_t count);
     void RefreshModem();
     bool ReadCounters(LineCounters* counters);
     void StartModemPoll();
@@ -108,10 +112,14 @@ class TtyLine final : public LineDriver {
     std::thread modemWatcher_;
     std::atomic<bool> modemWatcherDone_{true};
     std::mutex writeLock_;  // one WriteFile at a time, as the bytes were queued
+    // Taken around every read of the descriptor, by the I/O thread and by readers: bytes
+    // reach the callers in the order they arrived, and the decoder sees one stream.
+    std::mutex readLock_;
 
-    // I/O thread only.
+    // Guarded by readLock_.
     MarkDecoder decoder_;
     LineCounters counters_;
+    // I/O thread only.
     std::size_t room_ = 0;  // free ring bytes at the last look
     bool hasCounters_ = false;
     bool hasModem_ = false;
@@ -225,6 +233,7 @@ bool TtyLine::ReadInput() {
 
 bool TtyLine::ReadOnce(bool* more) {
     *more = false;
+    std::lock_guard fdRead(readLock_);
     // Only this thread fills the ring, so the room seen at the last delivery can only have
     // grown since; look again only when it ran out.
     if (room_ == 0) {
@@ -234,25 +243,55 @@ bool TtyLine::ReadOnce(bool* more) {
             return true;
         }
     }
-    const std::size_t room = room_;
-    // Marks only make the raw stream longer, so `room` raw bytes always fit once decoded.
+    BYTE data[kReadChunk];
+    const long n = ReadDecoded(data, std::min(room_, sizeof data));
+    if (n < 0) {
+        return false;
+    }
+    if (n > 0) {
+        std::lock_guard lock(core_.wire->lock);
+        DeliverBytes(core_, data, static_cast<std::size_t>(n));
+        room_ = kReceiveCapacity - core_.ringCount;
+        *more = true;
+    }
+    return true;
+}
+
+DWORD TtyLine::ReadWaiting(BYTE* buffer, DWORD count) {
+    if (count == 0) {
+        return 0;  // a read of nothing would look like a hang-up
+    }
+    std::lock_guard fdRead(readLock_);
+    {
+        std::lock_guard lock(core_.wire->lock);
+        if (core_.ringCount > 0 || core_.closed || core_.vanished) {
+            return 0;
+        }
+    }
+    const long n = ReadDecoded(buffer, std::min<std::size_t>(count, kReadChunk));
+    if (n <= 0) {
+        return 0;
+    }
+    std::lock_guard lock(core_.wire->lock);
+    LatchEvents(core_, EV_RXCHAR);
+    return static_cast<DWORD>(n);
+}
+
+long TtyLine::ReadDecoded(BYTE* out, std::size_t count) {
+    // Marks only make the raw stream longer, so `count` raw bytes always fit once decoded.
     BYTE raw[kReadChunk];
-    const ssize_t n = read(fd_, raw, std::min(room, sizeof raw));
+    const ssize_t n = read(fd_, errorMarks_ ? raw : out, count);
     if (n <= 0) {
         if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
             LineGone();
-            return false;
+            return -1;
         }
-        return true;
+        return 0;
     }
-    BYTE decoded[kReadChunk];
-    const BYTE* data = raw;
-    DecodedMarks marks;
-    marks.dataCount = static_cast<std::size_t>(n);
-    if (errorMarks_) {
-        marks = DecodeMarked(decoder_, raw, static_cast<std::size_t>(n), decoded);
-        data = decoded;
+    if (!errorMarks_) {
+        return static_cast<long>(n);
     }
+    const DecodedMarks marks = DecodeMarked(decoder_, raw, static_cast<std::size_t>(n), out);
     DWORD errors = 0;
     LineCounters now;
     if (hasCounters_ && ReadCounters(&now)) {
@@ -270,12 +309,11 @@ bool TtyLine::ReadOnce(bool* more) {
             errors |= parity ? CE_RXPARITY : CE_FRAME;
         }
     }
-    std::lock_guard lock(core_.wire->lock);
-    DeliverBytes(core_, data, marks.dataCount);
-    LatchErrors(core_, errors);
-    room_ = kReceiveCapacity - core_.ringCount;
-    *more = true;
-    return true;
+    if (errors != 0) {
+        std::lock_guard lock(core_.wire->lock);
+        LatchErrors(core_, errors);
+    }
+    return static_cast<long>(marks.dataCount);
 }
 
 bool TtyLine::ReadCounters(LineCounters* counters) {

@@ -115,6 +115,35 @@ TEST_F(PseudoTerminal, AFreshOpenIsRawWithoutFlowControl) {
     EXPECT_EQ(FarEndReads(all.size()), all);
 }
 
+TEST_F(PseudoTerminal, ABurstReadInSmallPiecesKeepsItsOrder) {
+    // The I/O thread and the reader both take bytes off the descriptor; none may overtake.
+    std::string burst;
+    for (int i = 0; burst.size() < 256 * 1024; ++i) {
+        burst += std::to_string(i) + ',';
+    }
+    std::thread farEnd([this, &burst] {
+        for (std::size_t at = 0; at < burst.size();) {
+            const ssize_t n =
+                write(master_, burst.data() + at, std::min<std::size_t>(3000, burst.size() - at));
+            if (n <= 0) {
+                return;
+            }
+            at += static_cast<std::size_t>(n);
+        }
+    });
+    SetTimeouts(COMMTIMEOUTS{MAXDWORD, MAXDWORD, 1000, 0, 0});
+    std::string got;
+    for (DWORD piece = 1; got.size() < burst.size(); piece = piece % 700 + 37) {
+        std::string part(piece, '\0');
+        DWORD count = 0;
+        ASSERT_TRUE(ReadFile(port_, part.data(), piece, &count));
+        ASSERT_GT(count, 0u) << "stalled after " << got.size() << " bytes";
+        got.append(part, 0, count);
+    }
+    farEnd.join();
+    EXPECT_TRUE(got == burst) << "bytes arrived out of order or changed";
+}
+
 TEST_F(PseudoTerminal, ReceivedBytesRaiseTheReceiveEvent) {
     SetTimeouts(testing::kTerminalTimeouts);
     SetCommMask(port_, 0x01F9);
@@ -129,6 +158,11 @@ TEST_F(PseudoTerminal, ReceivedBytesRaiseTheReceiveEvent) {
     EXPECT_EQ(byte, 'k');
     EXPECT_TRUE(ReadFile(port_, &byte, 1, &got));
     EXPECT_EQ(got, 0u) << "the terminal's read returns at once when nothing is buffered";
+    EXPECT_TRUE(ReadFile(port_, &byte, 0, &got));
+    FarEndWrites("m");
+    ASSERT_TRUE(WaitCommEvent(port_, &events)) << "a read of nothing leaves the port working";
+    ASSERT_TRUE(ReadFile(port_, &byte, 1, &got));
+    EXPECT_EQ(byte, 'm');
 }
 
 TEST_F(PseudoTerminal, RatesAreHeldAndWhatTheDriverChangesIsRefused) {
