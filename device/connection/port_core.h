@@ -38,7 +38,7 @@ struct Arrival {
     ArrivalKind kind;
 };
 
-inline constexpr std::size_t kReceiveCapacity = 64 * 1024;
+inline constexpr std::size_t kReceiveCapacity = std::size_t{64} * 1024;
 
 struct PortCore {
     explicit PortCore(std::shared_ptr<Wire> sharedWire);

@@ -1,12 +1,12 @@
 #include "device/connection/serial_api.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
 #include "device/connection/line_driver.h"
@@ -48,7 +48,8 @@ void LoadPortMapLocked(const std::string& path, bool mustExist) {
     if (file) {
         text << file.rdbuf();
     } else if (mustExist) {
-        kernel::DebugPrint("port map %s: cannot read it: %s\n", path.c_str(), std::strerror(errno));
+        kernel::DebugPrint("port map %s: cannot read it: %s\n", path.c_str(),
+                           std::generic_category().message(errno).c_str());
     }
     std::vector<std::string> problems;
     portMap = ParsePortMap(text.str(), path, &problems);

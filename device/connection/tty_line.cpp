@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "device/connection/dcb_termios.h"
@@ -31,7 +32,7 @@ namespace {
 
 // How often modem inputs are read on a driver without TIOCMIWAIT.
 constexpr long kModemPollNs = 50'000'000;
-constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr std::size_t kReadChunk = std::size_t{16} * 1024;
 constexpr unsigned int kUnix98PtySlaveMajor = 136;
 constexpr unsigned int kLegacyPtySlaveMajor = 3;
 
@@ -540,7 +541,8 @@ std::unique_ptr<LineDriver> OpenTtyLine(const std::string& portName, const std::
                 "(sudo usermod -aG dialout $USER) and log in again\n",
                 name, path.c_str());
         } else {
-            kernel::DebugPrint("%s: cannot open %s: %s\n", name, path.c_str(), std::strerror(err));
+            kernel::DebugPrint("%s: cannot open %s: %s\n", name, path.c_str(),
+                               std::generic_category().message(err).c_str());
         }
         return nullptr;
     }
@@ -557,7 +559,8 @@ std::unique_ptr<LineDriver> OpenTtyLine(const std::string& portName, const std::
     }
     const bool errorMarks = !IsPseudoTerminal(fd);
     if (!MakeRaw(fd, errorMarks)) {
-        kernel::DebugPrint("%s: cannot set up %s: %s\n", name, path.c_str(), std::strerror(errno));
+        kernel::DebugPrint("%s: cannot set up %s: %s\n", name, path.c_str(),
+                           std::generic_category().message(errno).c_str());
         close(fd);
         return nullptr;
     }
