@@ -1,6 +1,7 @@
 #include "device/connection/serial_api.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>

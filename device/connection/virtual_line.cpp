@@ -1,7 +1,6 @@
 #include "device/connection/virtual_line.h"
 
 #include <algorithm>
-#include <limits>
 #include <map>
 #include <optional>
 
