@@ -112,4 +112,12 @@ DecodedMarks DecodeMarked(MarkDecoder& decoder, const BYTE* in, std::size_t coun
     return result;
 }
 
+DWORD ErrorsFromMarks(const DecodedMarks& marks, bool parityBitOnLine) {
+    DWORD errors = marks.breaks > 0 ? CE_BREAK : 0;
+    if (marks.errorBytes > 0) {
+        errors |= parityBitOnLine ? CE_RXPARITY : CE_FRAME;
+    }
+    return errors;
+}
+
 }  // namespace serial

@@ -49,4 +49,8 @@ struct DecodedMarks {
 // Writes the data bytes of `in` to `out` (room for `count` bytes is enough).
 DecodedMarks DecodeMarked(MarkDecoder& decoder, const BYTE* in, std::size_t count, BYTE* out);
 
+// CE_ bits of decoded marks, for a driver without error counters. A marked byte cannot tell
+// framing from parity: with a parity bit on the line parity is the likelier fault.
+DWORD ErrorsFromMarks(const DecodedMarks& marks, bool parityBitOnLine);
+
 }  // namespace serial

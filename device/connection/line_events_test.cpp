@@ -116,5 +116,26 @@ TEST(LineEvents, InBandMarksDecodeWhereverReadsSplitThem) {
     }
 }
 
+TEST(LineEvents, MarksWithoutCountersBecomeErrorBits) {
+    struct Case {
+        int breaks, errorBytes;
+        bool parityBit;
+        DWORD errors;
+    } cases[] = {
+        {0, 0, false, 0},
+        {1, 0, true, CE_BREAK},
+        {0, 2, false, CE_FRAME},
+        {0, 1, true, CE_RXPARITY},
+        {1, 1, false, CE_BREAK | CE_FRAME},
+    };
+    for (const Case& c : cases) {
+        DecodedMarks marks;
+        marks.breaks = c.breaks;
+        marks.errorBytes = c.errorBytes;
+        EXPECT_EQ(ErrorsFromMarks(marks, c.parityBit), c.errors)
+            << c.breaks << " breaks, " << c.errorBytes << " bad bytes, parity " << c.parityBit;
+    }
+}
+
 }  // namespace
 }  // namespace serial

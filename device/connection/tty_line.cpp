@@ -299,16 +299,8 @@ long TtyLine::ReadDecoded(BYTE* out, std::size_t count) {
         errors = ErrorsFromCounters(counters_, now);
         counters_ = now;
     } else if (marks.breaks > 0 || marks.errorBytes > 0) {
-        // Without counters a marked byte cannot tell framing from parity: with a parity bit
-        // on the line, parity is the likelier fault.
         termios2 tio{};
-        const bool parity = GetTermios(fd_, &tio) && (tio.c_cflag & PARENB);
-        if (marks.breaks > 0) {
-            errors |= CE_BREAK;
-        }
-        if (marks.errorBytes > 0) {
-            errors |= parity ? CE_RXPARITY : CE_FRAME;
-        }
+        errors = ErrorsFromMarks(marks, GetTermios(fd_, &tio) && (tio.c_cflag & PARENB));
     }
     if (errors != 0) {
         std::lock_guard lock(core_.wire->lock);
