@@ -335,8 +335,10 @@ TEST_F(VirtualPorts, AFullReceiveQueueLosesBytesOnlyWithoutFlowControl) {
 }
 
 TEST_F(VirtualPorts, PacedBytesTakeTheirTimeOnTheLine) {
-    const HANDLE port = Configured("COM5:", testing::kTerminalTimeouts);
-    const std::string block(96, 'p');  // 100 ms at 9600 8N1
+    DCB slow = DefaultDcb();
+    slow.BaudRate = 1200;
+    const HANDLE port = Configured("COM5:", testing::kTerminalTimeouts, slow);
+    const std::string block(96, 'p');  // 800 ms at 1200 8N1
     Write(port, block);
     const std::string early = Read(port, 96);
     EXPECT_LT(early.size(), block.size()) << "bytes still on the line";
