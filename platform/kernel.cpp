@@ -110,12 +110,12 @@ int WaitForAny(EventObject* const* events, int count, std::uint32_t timeoutMs) {
 
 }  // namespace
 
-int WaitForEvent(const EventHandle& event, std::uint32_t timeoutMs) {
+int WaitForEvent(EventHandle event, std::uint32_t timeoutMs) {
     EventObject* const events[] = {event.get()};
     return WaitForAny(events, 1, timeoutMs);
 }
 
-int WaitForEither(const EventHandle& first, const EventHandle& second, std::uint32_t timeoutMs) {
+int WaitForEither(EventHandle first, EventHandle second, std::uint32_t timeoutMs) {
     EventObject* const events[] = {first.get(), second.get()};
     return WaitForAny(events, 2, timeoutMs);
 }

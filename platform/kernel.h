@@ -34,11 +34,12 @@ bool ResetEvent(const EventHandle& event);
 void CloseEvent(EventHandle& event);
 
 // Returns 0 when the event released the wait, kWaitTimeout, or kWaitFailed for an empty
-// or closed handle.
-int WaitForEvent(const EventHandle& event, std::uint32_t timeoutMs);
+// or closed handle. The waits hold their own copies of the handles, so an owner that closes
+// and drops its handle meanwhile frees nothing under them.
+int WaitForEvent(EventHandle event, std::uint32_t timeoutMs);
 // Returns 0 or 1 for the event that released the wait; when both are set the first wins.
 // Fails when either handle is empty or closed.
-int WaitForEither(const EventHandle& first, const EventHandle& second, std::uint32_t timeoutMs);
+int WaitForEither(EventHandle first, EventHandle second, std::uint32_t timeoutMs);
 
 // Starts a thread that nobody joins. Returns false when the system refuses a new thread.
 bool StartDetachedThread(std::function<void()> body);

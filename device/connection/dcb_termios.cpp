@@ -68,10 +68,9 @@ void ApplyDcbToTermios(const DCB& dcb, bool errorMarks, termios2* tio) {
                       IMAXBEL | PARMRK | kInputBits);
     if (errorMarks) {
         // Breaks and bad bytes arrive as in-band marks so that they are reported in order.
-        tio->c_iflag |= PARMRK;
-        if (dcb.flags & kFlagParity) {
-            tio->c_iflag |= INPCK;
-        }
+        // The kernel marks framing errors only with INPCK, so it is on whatever fParity says;
+        // fParity decides whether parity errors are reported.
+        tio->c_iflag |= PARMRK | INPCK;
     }
     if (dcb.flags & kFlagOutX) {
         tio->c_iflag |= IXON;

@@ -19,8 +19,8 @@ namespace serial {
 std::string WhyDcbDoesNotFit(const DCB& dcb);
 
 // Raw mode and the line settings of `dcb` (which must fit). With `errorMarks` breaks and bad
-// bytes arrive as in-band marks, and fParity turns on parity checking; a line that cannot
-// carry line errors (a pseudo-terminal) goes without both and keeps the kernel's fast path.
+// bytes arrive as in-band marks; a line that cannot carry line errors (a pseudo-terminal)
+// goes without them and keeps the kernel's fast path.
 void ApplyDcbToTermios(const DCB& dcb, bool errorMarks, termios2* tio);
 
 // Whether the settings the driver kept (read back) are those that were asked for.

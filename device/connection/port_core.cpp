@@ -18,6 +18,11 @@ void LatchEvents(PortCore& core, DWORD evBits) {
     }
 }
 
+DWORD ReceiveEvents(const PortCore& core, const BYTE* data, std::size_t count) {
+    const bool flagged = (core.mask & EV_RXFLAG) && std::memchr(data, core.eventChar, count);
+    return flagged ? EV_RXCHAR | EV_RXFLAG : EV_RXCHAR;
+}
+
 void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count) {
     const std::size_t room = kReceiveCapacity - core.ringCount;
     const std::size_t taken = std::min(room, count);
@@ -27,7 +32,7 @@ void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count) {
     std::memcpy(core.ring.data(), data + first, taken - first);
     core.ringCount += taken;
     if (taken > 0) {
-        LatchEvents(core, EV_RXCHAR);
+        LatchEvents(core, ReceiveEvents(core, data, taken));
         core.wire->changed.notify_all();
     }
     if (taken < count) {
@@ -127,16 +132,31 @@ std::size_t TakeFromRing(PortCore& core, BYTE* buffer, std::size_t count) {
     return taken;
 }
 
-Clock::time_point After(Clock::time_point from, std::uint64_t milliseconds) {
+}  // namespace
+
+Clock::time_point Later(Clock::time_point from, std::uint64_t milliseconds) {
+    // About a century: far beyond any wait, far below where the clock would wrap.
+    constexpr std::uint64_t kNoEnd = std::uint64_t{1} << 41;
+    if (milliseconds >= kNoEnd) {
+        return Clock::time_point::max();
+    }
     return from + std::chrono::milliseconds(milliseconds);
 }
 
-}  // namespace
+Clock::time_point WriteDeadline(const COMMTIMEOUTS& timeouts, DWORD count) {
+    const std::uint64_t total = std::uint64_t{timeouts.WriteTotalTimeoutMultiplier} * count +
+                                timeouts.WriteTotalTimeoutConstant;
+    return total == 0 ? Clock::time_point::max() : Later(Clock::now(), total);
+}
 
 BOOL CoreWaitEvent(PortCore& core, DWORD* events) {
     std::unique_lock lock(core.wire->lock);
     const unsigned generation = core.maskGeneration;
     SettleArrivals(core, Clock::now());
+    if (core.mask == 0) {
+        *events = 0;
+        return 0;  // nothing could ever end the wait
+    }
     for (;;) {
         if (Ended(core)) {
             *events = 0;
@@ -171,8 +191,8 @@ BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& tim
     const bool hasInterval = !returnAtOnce && !firstByteRule && interval != 0;
 
     const Clock::time_point totalDeadline =
-        firstByteRule ? After(start, constant)
-        : hasTotal    ? After(start, std::uint64_t{multiplier} * count + constant)
+        firstByteRule ? Later(start, constant)
+        : hasTotal    ? Later(start, std::uint64_t{multiplier} * count + constant)
                       : Clock::time_point::max();
 
     std::unique_lock lock(core.wire->lock);
@@ -180,14 +200,15 @@ BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& tim
     std::size_t done = already;
     Clock::time_point lastProgress = start;
     for (;;) {
-        if (core.vanished) {
-            *got = static_cast<DWORD>(done);
-            return 0;
-        }
         const std::size_t taken = TakeFromRing(core, buffer + done, count - done);
         if (taken > 0) {
             done += taken;
             lastProgress = Clock::now();
+        }
+        if (core.vanished) {
+            // What arrived before the line went away is still the caller's.
+            *got = static_cast<DWORD>(done);
+            return done > 0 ? 1 : 0;
         }
         if (done == count || returnAtOnce || (firstByteRule && done > 0)) {
             break;
@@ -198,7 +219,7 @@ BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& tim
         }
         Clock::time_point deadline = totalDeadline;
         if (hasInterval && done > 0) {
-            deadline = std::min(deadline, After(lastProgress, interval));
+            deadline = std::min(deadline, Later(lastProgress, interval));
         }
         if (Clock::now() >= deadline) {
             break;

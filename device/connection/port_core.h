@@ -12,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -58,6 +59,7 @@ struct PortCore {
     bool closed = false;          // CloseHandle has begun: every wait returns
     bool vanished = false;        // the device went away: every call fails
     bool parityChecking = false;  // report parity errors (fParity)
+    char eventChar = 0;           // raises EV_RXFLAG (EvtChar)
 
     // Set by a line that stops taking bytes while the ring is full; called, under the
     // lock, when a read has made room again.
@@ -65,8 +67,18 @@ struct PortCore {
     std::function<void()> resumeReceive;
 };
 
-// Adds bytes to the ring; what does not fit is lost and latched as CE_RXOVER.
+// `milliseconds` after `from`; time_point::max() when that lies beyond what the clock counts,
+// so that the products of large time-outs mean "no end" instead of wrapping into the past.
+Clock::time_point Later(Clock::time_point from, std::uint64_t milliseconds);
+// When a write of `count` bytes gives up: never when both write time-outs are 0.
+Clock::time_point WriteDeadline(const COMMTIMEOUTS& timeouts, DWORD count);
+
+// Adds bytes to the ring; what does not fit is lost and latched as CE_RXOVER. Raises
+// EV_RXCHAR, and EV_RXFLAG when the event character is among them.
 void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count);
+// The events that receiving these bytes raises: EV_RXCHAR, and EV_RXFLAG with the event
+// character among them.
+DWORD ReceiveEvents(const PortCore& core, const BYTE* data, std::size_t count);
 // Latches CE_ bits and raises EV_ERR (and EV_BREAK for CE_BREAK) where armed.
 void LatchErrors(PortCore& core, DWORD ceBits);
 void LatchEvents(PortCore& core, DWORD evBits);
@@ -78,11 +90,12 @@ void SettleArrivals(PortCore& core, Clock::time_point now);
 std::size_t PendingBytes(const PortCore& core);
 
 // Waits for an armed event. Returns 1 with the events, 1 with 0 when the mask was changed
-// meanwhile, and 0 once the port is closing or gone.
+// meanwhile, and 0 at once when no event is armed, or once the port is closing or gone.
 BOOL CoreWaitEvent(PortCore& core, DWORD* events);
-// Reads up to `count` bytes under the time-outs; returns 0 when the port is closing or gone
-// (with what was read so far in *got). The first `already` bytes of the buffer were read
-// before, through the line's own path, and count toward the time-out rules.
+// Reads up to `count` bytes under the time-outs; returns 0 when the port is closing, or when it
+// is gone and nothing was left to read (bytes that arrived before a hang-up are still given). The
+// first `already` bytes of the buffer were read before, through the line's own path, and count
+// toward the time-out rules.
 BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts,
               DWORD already, DWORD* got);
 void CoreSetMask(PortCore& core, DWORD mask);

@@ -185,6 +185,9 @@ BOOL SetCommState(HANDLE handle, const DCB* dcb) {
         return 0;
     }
     port->dcb = *dcb;
+    std::lock_guard wireLock(port->core.wire->lock);
+    port->core.parityChecking = (dcb->flags & kFlagParity) != 0;
+    port->core.eventChar = dcb->EvtChar;
     return 1;
 }
 
@@ -211,6 +214,11 @@ BOOL SetCommTimeouts(HANDLE handle, const COMMTIMEOUTS* timeouts) {
 BOOL SetCommMask(HANDLE handle, DWORD mask) {
     Call port(handle);
     if (!port) {
+        return 0;
+    }
+    if (mask & EV_TXEMPTY) {
+        // These lines do not raise it: a wait for it would never end.
+        kernel::DebugPrint("%s: EV_TXEMPTY is not supported\n", port->name.c_str());
         return 0;
     }
     CoreSetMask(port->core, mask);

@@ -31,8 +31,10 @@ BOOL SetCommState(HANDLE port, const DCB* dcb);
 BOOL GetCommTimeouts(HANDLE port, COMMTIMEOUTS* timeouts);
 BOOL SetCommTimeouts(HANDLE port, const COMMTIMEOUTS* timeouts);
 
-// A new mask releases a pending wait, which then reports no event.
+// A new mask releases a pending wait, which then reports no event. EV_TXEMPTY is not
+// supported: a mask with it is refused.
 BOOL SetCommMask(HANDLE port, DWORD mask);
+// Fails at once when no event is armed.
 BOOL WaitCommEvent(HANDLE port, DWORD* events, void* overlapped = nullptr);
 
 BOOL ReadFile(HANDLE port, void* buffer, DWORD count, DWORD* got, void* overlapped = nullptr);

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -274,7 +275,7 @@ DWORD TtyLine::ReadWaiting(BYTE* buffer, DWORD count) {
         return 0;
     }
     std::lock_guard lock(core_.wire->lock);
-    LatchEvents(core_, EV_RXCHAR);
+    LatchEvents(core_, ReceiveEvents(core_, buffer, static_cast<std::size_t>(n)));
     return static_cast<DWORD>(n);
 }
 
@@ -345,6 +346,11 @@ void TtyLine::StartModemPoll() {
 
 void TtyLine::ModemLoop() {
 #if KIT_HAVE_TIOCMIWAIT
+    // The wake signal must reach this thread whatever mask the opening thread had.
+    sigset_t wake;
+    sigemptyset(&wake);
+    sigaddset(&wake, WakeSignal());
+    pthread_sigmask(SIG_UNBLOCK, &wake, nullptr);
     pollfd cancel{cancelFd_, POLLIN, 0};
     while (poll(&cancel, 1, 0) == 0) {
         if (ioctl(fd_, TIOCMIWAIT, TIOCM_CTS | TIOCM_DSR | TIOCM_CD | TIOCM_RNG) == 0) {
@@ -392,8 +398,6 @@ bool TtyLine::ApplyState(const DCB& dcb) {
     if (RtsControl(dcb) != RTS_CONTROL_HANDSHAKE) {
         Escape(RtsControl(dcb) == RTS_CONTROL_ENABLE ? SETRTS : CLRRTS);
     }
-    std::lock_guard lock(core_.wire->lock);
-    core_.parityChecking = (dcb.flags & kFlagParity) != 0;
     return true;
 }
 
@@ -406,11 +410,14 @@ void TtyLine::ReadState(DCB* dcb) {
 
 BOOL TtyLine::Write(const BYTE* data, DWORD count, DWORD* written, const COMMTIMEOUTS& timeouts) {
     std::lock_guard serialise(writeLock_);
-    const std::uint64_t totalMs = std::uint64_t{timeouts.WriteTotalTimeoutMultiplier} * count +
-                                  timeouts.WriteTotalTimeoutConstant;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(totalMs);
+    const Clock::time_point deadline = WriteDeadline(timeouts, count);
     DWORD done = 0;
     BOOL result = 1;
+    pollfd cancelled{cancelFd_, POLLIN, 0};
+    if (poll(&cancelled, 1, 0) != 0) {
+        *written = 0;
+        return 0;  // queued behind another write while the port was being closed
+    }
     while (done < count) {
         const ssize_t n = write(fd_, data + done, count - done);
         if (n > 0) {
@@ -423,13 +430,13 @@ BOOL TtyLine::Write(const BYTE* data, DWORD count, DWORD* written, const COMMTIM
             break;
         }
         int waitMs = -1;
-        if (totalMs != 0) {
+        if (deadline != Clock::time_point::max()) {
             const auto left =
                 std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0) {
                 break;
             }
-            waitMs = static_cast<int>(left);
+            waitMs = static_cast<int>(std::min<long long>(left, std::numeric_limits<int>::max()));
         }
         pollfd fds[] = {{fd_, POLLOUT, 0}, {cancelFd_, POLLIN, 0}};
         if (poll(fds, 2, waitMs) < 0 && errno != EINTR) {

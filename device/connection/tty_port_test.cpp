@@ -245,6 +245,22 @@ TEST_F(PseudoTerminal, AFarEndThatGoesAwayFailsTheCalls) {
     EXPECT_FALSE(WriteFile(port_, "x", 1, &written));
 }
 
+TEST_F(PseudoTerminal, BytesSentJustBeforeAHangUpAreStillRead) {
+    // The I/O thread takes the bytes into the port's ring before the far end goes away (the
+    // kernel itself flushes what it still holds at a hang-up).
+    FarEndWrites("bye");
+    std::this_thread::sleep_for(50ms);
+    close(master_);
+    master_ = -1;
+    std::this_thread::sleep_for(50ms);
+    std::string got(16, '\0');
+    DWORD count = 0;
+    EXPECT_TRUE(ReadFile(port_, got.data(), 16, &count));
+    EXPECT_EQ(got.substr(0, count), "bye");
+    EXPECT_FALSE(ReadFile(port_, got.data(), 16, &count));
+    EXPECT_EQ(count, 0u);
+}
+
 TEST_F(PseudoTerminal, APseudoTerminalHasNoModemLines) {
     DWORD status = 0xFFFF;
     EXPECT_FALSE(GetCommModemStatus(port_, &status));

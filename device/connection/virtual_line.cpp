@@ -140,7 +140,6 @@ bool VirtualLine::ApplyState(const DCB& dcb) {
     self.dtr = DtrControl(dcb) == DTR_CONTROL_ENABLE;
     // A handshaking RTS stays raised: the receive queue's room is what holds a writer back.
     self.rts = RtsControl(dcb) != RTS_CONTROL_DISABLE;
-    self.core->parityChecking = (dcb.flags & kFlagParity) != 0;
     PropagateLines(*wire_);
     return true;
 }
@@ -198,10 +197,7 @@ void VirtualLine::Transmit(const BYTE* data, std::size_t count, Clock::time_poin
 
 BOOL VirtualLine::Write(const BYTE* data, DWORD count, DWORD* written,
                         const COMMTIMEOUTS& timeouts) {
-    const std::uint64_t totalMs = std::uint64_t{timeouts.WriteTotalTimeoutMultiplier} * count +
-                                  timeouts.WriteTotalTimeoutConstant;
-    const Clock::time_point deadline =
-        totalMs == 0 ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(totalMs);
+    const Clock::time_point deadline = WriteDeadline(timeouts, count);
     std::unique_lock lock(wire_->lock);
     VirtualEnd& self = Self();
     PortCore& mine = *self.core;
@@ -233,14 +229,16 @@ BOOL VirtualLine::Write(const BYTE* data, DWORD count, DWORD* written,
             canSend = std::min(
                 canSend, kReceiveCapacity - std::min(kReceiveCapacity, PendingBytes(*receiver)));
         }
-        if (receiver != nullptr && self.paced) {
-            const std::size_t inFlight = receiver->scheduled.size();
+        if (self.paced) {
+            // The transmitter holds what is still on its way, whether anyone listens or not.
+            const Clock::duration characterTime = CharacterTime(self.dcb);
+            const Clock::duration busy = std::max(self.lineFreeAt - now, Clock::duration::zero());
+            const auto inFlight = static_cast<std::size_t>(
+                (busy + characterTime - Clock::duration{1}) / characterTime);
             canSend = std::min(canSend, kLineQueue - std::min(kLineQueue, inFlight));
-            if (inFlight > 0) {
-                // Wait until a quarter of the line's queue has drained, not for every byte.
-                const std::size_t drained = std::min(inFlight, kLineQueue / 4);
-                wakeAt = std::min(wakeAt, receiver->scheduled[drained - 1].at);
-            }
+            // Wait until a quarter of the queue has drained, not for every byte.
+            const auto keep = static_cast<Clock::rep>(kLineQueue - kLineQueue / 4);
+            wakeAt = std::min(wakeAt, self.lineFreeAt - characterTime * keep);
         }
         if (canSend > 0) {
             Transmit(data + done, canSend, now);
@@ -320,6 +318,8 @@ void VirtualLine::Shutdown() {
     self.rts = false;
     self.dtr = false;
     PropagateLines(*wire_);
+    // A far-end writer waiting for this end's receive room goes on: nobody listens now.
+    wire_->changed.notify_all();
 }
 
 // Runs `change` on the end of a virtual port under its wire's lock.

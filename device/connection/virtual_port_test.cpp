@@ -266,6 +266,51 @@ TEST_F(VirtualPorts, RefusedSettingsLeaveThePortAsItWas) {
     EXPECT_EQ(now.DCBlength, 28u);
 }
 
+TEST_F(VirtualPorts, TheEventCharacterRaisesItsEventAndUnsupportedWaitsAreRefused) {
+    DCB dcb = DefaultDcb();
+    dcb.EvtChar = '\n';
+    const HANDLE port = Configured("COM1:", testing::kTerminalTimeouts, dcb);
+    ASSERT_TRUE(SetCommMask(port, EV_RXCHAR | EV_RXFLAG));
+    DWORD events = 0;
+    Write(port, "no end");
+    ASSERT_TRUE(WaitCommEvent(port, &events));
+    EXPECT_EQ(events, EV_RXCHAR);
+    Write(port, "line\n");
+    ASSERT_TRUE(WaitCommEvent(port, &events));
+    EXPECT_EQ(events, EV_RXCHAR | EV_RXFLAG);
+
+    // Waits that nothing could ever end fail at once instead of hanging.
+    EXPECT_FALSE(SetCommMask(port, EV_TXEMPTY | EV_RXCHAR));
+    ASSERT_TRUE(SetCommMask(port, 0));
+    EXPECT_FALSE(WaitCommEvent(port, &events));
+}
+
+TEST_F(VirtualPorts, HugeTimeoutsMeanNoEndRatherThanNone) {
+    // 0xFFFFFFFF ms per byte for 4096 bytes lies beyond the clock: it must not wrap to "now".
+    const HANDLE port = Configured("COM2:", COMMTIMEOUTS{0, MAXDWORD, 0, MAXDWORD, 0});
+    auto reader = std::async(std::launch::async, [port] {
+        std::string buffer(4096, '\0');
+        DWORD got = 0;
+        return ReadFile(port, buffer.data(), 4096, &got, nullptr);
+    });
+    EXPECT_EQ(reader.wait_for(100ms), std::future_status::timeout);
+    CloseHandle(port);
+    opened_.clear();
+    EXPECT_FALSE(reader.get());
+}
+
+TEST_F(VirtualPorts, APacedTransmitterHoldsOnlyItsQueueWhenNobodyListens) {
+    // COM3's far end is closed. Beyond the 4096-byte queue a write waits for the line, so it
+    // cannot book minutes of line time that would delay whatever is sent next.
+    testing::UseMap("COM3 null-modem:cable paced\nCOM4 null-modem:cable\n");
+    DCB fast = DefaultDcb();
+    fast.BaudRate = 115200;
+    const HANDLE port = Configured("COM3:", COMMTIMEOUTS{}, fast);
+    const auto start = std::chrono::steady_clock::now();
+    Write(port, std::string(4096 + 1152, 'x'));  // 1152 characters: 100 ms at 115200 8N1
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 80ms);
+}
+
 TEST_F(VirtualPorts, ANewMaskReleasesAPendingWait) {
     const HANDLE port = Configured("COM1:", testing::kTerminalTimeouts);
     SetCommMask(port, EV_RXCHAR);
