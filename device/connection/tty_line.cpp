@@ -84,7 +84,10 @@ class TtyLine final : public LineDriver {
     DWORD ReadWaiting(BYTE* buffer, DWORD count) override;
     bool ModemStatus(DWORD* status) override;
     DWORD OutputQueued() override;
-    void Cancel() override { Signal(cancelFd_); }
+    void Cancel() override {
+        cancelled_ = true;
+        Signal(cancelFd_);
+    }
     void Shutdown() override;
 
   private:
@@ -107,9 +110,10 @@ class TtyLine final : public LineDriver {
     const int fd_;
     const bool errorMarks_;  // the line can carry line errors: read with in-band marks
     PortCore& core_;
-    int wakeFd_ = -1;    // the ring has room again
-    int cancelFd_ = -1;  // set once, at close; never drained
-    int timerFd_ = -1;   // slow modem poll
+    int wakeFd_ = -1;                     // the ring has room again
+    int cancelFd_ = -1;                   // set once, at close; never drained
+    std::atomic<bool> cancelled_{false};  // the same, for a look without a system call
+    int timerFd_ = -1;                    // slow modem poll
     std::thread io_;
     std::thread modemWatcher_;
     std::atomic<bool> modemWatcherDone_{true};
@@ -413,8 +417,7 @@ BOOL TtyLine::Write(const BYTE* data, DWORD count, DWORD* written, const COMMTIM
     const Clock::time_point deadline = WriteDeadline(timeouts, count);
     DWORD done = 0;
     BOOL result = 1;
-    pollfd cancelled{cancelFd_, POLLIN, 0};
-    if (poll(&cancelled, 1, 0) != 0) {
+    if (cancelled_) {
         *written = 0;
         return 0;  // queued behind another write while the port was being closed
     }
