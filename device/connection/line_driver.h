@@ -15,8 +15,8 @@ class LineDriver {
   public:
     virtual ~LineDriver() = default;
 
-    // Applies the line settings; false, with the line left as it was, when they cannot be
-    // held exactly.
+    // Applies line settings that a tty can hold in principle (the caller has checked them);
+    // false, with the line left as it was, when this device does not keep them exactly.
     virtual bool ApplyState(const DCB& dcb) = 0;
     // Fills the line fields of the DCB from the line.
     virtual void ReadState(DCB* dcb) = 0;

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "device/connection/dcb_termios.h"
 #include "device/connection/line_driver.h"
 #include "device/connection/port_core.h"
 #include "device/connection/port_map.h"
@@ -180,6 +181,11 @@ BOOL SetCommState(HANDLE handle, const DCB* dcb) {
     if (!port || dcb == nullptr || Vanished(*port)) {
         return 0;
     }
+    // What no line here can hold is refused before any line is touched.
+    if (const std::string why = WhyDcbDoesNotFit(*dcb); !why.empty()) {
+        kernel::DebugPrint("%s: settings refused: %s\n", port->name.c_str(), why.c_str());
+        return 0;
+    }
     std::lock_guard lock(port->settingsLock);
     if (!port->driver->ApplyState(*dcb)) {
         return 0;
@@ -256,7 +262,8 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
     DWORD& result = written != nullptr ? *written : ignored;
     result = 0;
     Call port(handle);
-    if (!port || (buffer == nullptr && count > 0) || Vanished(*port)) {
+    // A line that went away fails the write itself.
+    if (!port || (buffer == nullptr && count > 0)) {
         return 0;
     }
     COMMTIMEOUTS timeouts;
@@ -292,7 +299,7 @@ BOOL GetCommModemStatus(HANDLE handle, DWORD* status) {
 
 BOOL EscapeCommFunction(HANDLE handle, DWORD code) {
     Call port(handle);
-    if (!port || Vanished(*port)) {
+    if (!port) {
         return 0;
     }
     return port->driver->Escape(code) ? 1 : 0;

@@ -379,11 +379,6 @@ void TtyLine::LineGone() {
 }
 
 bool TtyLine::ApplyState(const DCB& dcb) {
-    const std::string why = WhyDcbDoesNotFit(dcb);
-    if (!why.empty()) {
-        kernel::DebugPrint("%s: settings refused: %s\n", name_.c_str(), why.c_str());
-        return false;
-    }
     termios2 before{};
     if (!GetTermios(fd_, &before)) {
         return false;

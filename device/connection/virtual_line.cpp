@@ -4,7 +4,6 @@
 #include <map>
 #include <optional>
 
-#include "device/connection/dcb_termios.h"
 #include "platform/kernel.h"
 
 namespace serial {
@@ -129,11 +128,6 @@ class VirtualLine final : public LineDriver {
 };
 
 bool VirtualLine::ApplyState(const DCB& dcb) {
-    const std::string why = WhyDcbDoesNotFit(dcb);
-    if (!why.empty()) {
-        kernel::DebugPrint("%s: settings refused: %s\n", name_.c_str(), why.c_str());
-        return false;
-    }
     std::lock_guard lock(wire_->lock);
     VirtualEnd& self = Self();
     self.dcb = dcb;
