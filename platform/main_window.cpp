@@ -114,10 +114,14 @@ bool CreateMainWindow(const MainWindowSpec& spec, MainWindowHandlers handlers) {
             }
             QAction* action = menu->addAction(QString::fromUtf8(item.text));
             const int id = item.id;
+            // The command runs once the menu has closed, as a posted command does, so that
+            // it may destroy the window the menu belongs to.
             QObject::connect(action, &QAction::triggered, [id] {
-                if (mainWindow && !mainWindow->destroying) {
-                    mainWindow->handlers.command(id);
-                }
+                PostToUi([id] {
+                    if (mainWindow && !mainWindow->destroying) {
+                        mainWindow->handlers.command(id);
+                    }
+                });
             });
             mainWindow->menuItems[id] = action;
         }

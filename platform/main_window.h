@@ -40,7 +40,8 @@ struct MainWindowSpec {
 };
 
 struct MainWindowHandlers {
-    // A menu item was chosen or a check box clicked (it has toggled itself already).
+    // A menu item was chosen (this runs after the menu has closed) or a check box clicked (it
+    // has toggled itself already).
     std::function<void(int id)> command;
     // The window is being destroyed: it still exists and is shown while this runs.
     std::function<void()> destroyed;

@@ -35,24 +35,21 @@ struct TerminalFont {
     int cellHeight = 0;
 };
 
-const TerminalFont& Font() {
-    static const TerminalFont terminal = [] {
-        TerminalFont t;
-        t.font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        t.font.setStyleStrategy(QFont::NoFontMerging);
-        for (int pixels = kCellHeight; pixels > 6; --pixels) {
-            t.font.setPixelSize(pixels);
-            if (QFontMetrics(t.font).height() <= kCellHeight) {
-                break;
-            }
+TerminalFont MakeTerminalFont() {
+    TerminalFont t;
+    t.font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    t.font.setStyleStrategy(QFont::NoFontMerging);
+    for (int pixels = kCellHeight; pixels > 6; --pixels) {
+        t.font.setPixelSize(pixels);
+        if (QFontMetrics(t.font).height() <= kCellHeight) {
+            break;
         }
-        const QFontMetrics metrics(t.font);
-        t.ascent = metrics.ascent();
-        t.cellWidth = metrics.horizontalAdvance(QLatin1Char('M'));
-        t.cellHeight = metrics.height();
-        return t;
-    }();
-    return terminal;
+    }
+    const QFontMetrics metrics(t.font);
+    t.ascent = metrics.ascent();
+    t.cellWidth = metrics.horizontalAdvance(QLatin1Char('M'));
+    t.cellHeight = metrics.height();
+    return t;
 }
 
 bool IsControl(char16_t c) {
@@ -61,8 +58,10 @@ bool IsControl(char16_t c) {
 
 class TerminalViewArea;
 
+// Lives with the view, so that no font outlives the application.
 struct ViewState {
     TerminalViewHandlers handlers;
+    TerminalFont font = MakeTerminalFont();
     TerminalViewArea* area = nullptr;
     int caretWidth = 0;
     int caretHeight = 0;
@@ -105,7 +104,7 @@ class TerminalViewArea : public QAbstractScrollArea {
 
   protected:
     void paintEvent(QPaintEvent* event) override {
-        const TerminalFont& f = Font();
+        const TerminalFont& f = view->font;
         QPainter painter(viewport());
         painter.setFont(f.font);
         painter.setPen(Qt::black);
@@ -169,8 +168,8 @@ class TerminalViewArea : public QAbstractScrollArea {
 
   private:
     void Connect(ScrollBar which) {
-        QScrollBar* bar = Bar(which);
         const bool vertical = which == ScrollBar::kVertical;
+        QScrollBar* bar = vertical ? verticalScrollBar() : horizontalScrollBar();
         connect(bar, &QAbstractSlider::actionTriggered, this,
                 [this, which, bar, vertical](int action) {
                     int code = -1;
@@ -310,7 +309,10 @@ void DrawCells(PaintContext& context, int x, int y, const char16_t* cells, int c
 }
 
 CellMetrics TerminalCellMetrics() {
-    const TerminalFont& f = Font();
+    if (!UiStarted()) {
+        return CellMetrics{};
+    }
+    const TerminalFont f = view ? view->font : MakeTerminalFont();
     return CellMetrics{f.cellHeight, f.cellWidth};
 }
 

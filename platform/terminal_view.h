@@ -35,7 +35,7 @@ struct CellMetrics {
     int width = 0;
 };
 // The terminal font's cell: its character height and the advance of its characters, which
-// is the same for every character of a fixed-pitch font.
+// is the same for every character of a fixed-pitch font. Zero without a user interface.
 CellMetrics TerminalCellMetrics();
 
 enum class ScrollBar { kVertical, kHorizontal };

@@ -19,6 +19,8 @@ namespace ui {
 
 namespace {
 
+// The application keeps a reference to its argument count for its whole life.
+int applicationArgc = 0;
 std::unique_ptr<QApplication> application;
 // The nested loops of ServeEventsUntil, innermost last; touched on the user-interface thread.
 std::vector<QEventLoop*> servingLoops;
@@ -69,7 +71,7 @@ bool HasDisplay() {
 
 }  // namespace
 
-bool StartUi(int& argc, char** argv, std::string_view program, std::string_view hint) {
+bool StartUi(int argc, char** argv, std::string_view program, std::string_view hint) {
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "%.*s: no display to open its window on (DISPLAY is not set, or no X "
@@ -81,9 +83,14 @@ bool StartUi(int& argc, char** argv, std::string_view program, std::string_view 
                      static_cast<int>(hint.size()), hint.data());
         return false;
     }
-    application = std::make_unique<QApplication>(argc, argv);
+    applicationArgc = argc;
+    application = std::make_unique<QApplication>(applicationArgc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     return true;
+}
+
+void EndUi() {
+    application.reset();
 }
 
 bool UiStarted() {

@@ -15,7 +15,9 @@ namespace ui {
 // Creates the application on this thread. Without a display it writes a plain explanation to
 // standard error (`program` and the `hint` on what to do instead) and returns false, instead
 // of letting the toolkit abort.
-bool StartUi(int& argc, char** argv, std::string_view program, std::string_view hint);
+bool StartUi(int argc, char** argv, std::string_view program, std::string_view hint);
+// Ends the application; no widget may exist any more. User-interface thread.
+void EndUi();
 
 // Whether StartUi has succeeded in this process (a run without a window never calls it).
 bool UiStarted();

@@ -49,6 +49,8 @@ bool ChooseMenuItem(int id) {
         return false;
     }
     action->trigger();
+    // The command was posted; run it now, as the event loop would next.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     return true;
 }
 

@@ -1,0 +1,31 @@
+// termivo: terminal and port tester for multiport serial boards.
+#include <cstdio>
+
+#include "device/window/app_shell.h"
+#include "device/window/command_line.h"
+#include "platform/ui_app.h"
+
+namespace {
+
+constexpr int kExitBadOptions = 2;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    device::CommandLine line;
+    std::string problem;
+    if (!device::ParseCommandLine(argc, argv, &line, &problem)) {
+        std::fprintf(stderr, "termivo: %s\n%s", problem.c_str(), device::kUsage);
+        return kExitBadOptions;
+    }
+    if (line.mode == device::RunMode::kHelp) {
+        std::fputs(device::kUsage, stdout);
+        return device::kExitNormal;
+    }
+    if (!ui::StartUi(argc, argv, "termivo", "")) {
+        return device::kExitStartFailed;
+    }
+    const int status = device::AppMain(line.app);
+    ui::EndUi();
+    return status;
+}
