@@ -162,6 +162,7 @@ void ShowMainWindow(int viewWidth, int viewHeight) {
     const int height = TerminalViewTop() + viewHeight + TerminalViewExtraHeight();
     mainWindow->widget->resize(width, height);
     mainWindow->widget->show();
+    mainWindow->widget->activateWindow();
 }
 
 void DestroyMainWindow() {

@@ -2,15 +2,21 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QThread>
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -19,11 +25,28 @@ namespace ui {
 
 namespace {
 
-// The application keeps a reference to its argument count for its whole life.
+// The application keeps a reference to its argument count for its whole life. It is ended by
+// EndUi, never by a static destructor: at exit the toolkit's own statics may be gone first.
 int applicationArgc = 0;
-std::unique_ptr<QApplication> application;
+QApplication* application = nullptr;
 // The nested loops of ServeEventsUntil, innermost last; touched on the user-interface thread.
 std::vector<QEventLoop*> servingLoops;
+// Work handed to the user-interface thread travels in this queue, under a standard lock, and
+// an eventfd wakes that thread: other threads never touch a toolkit object, and the hand-over
+// stays visible to the thread checkers.
+std::mutex postedLock;
+std::deque<std::function<void()>> posted;
+bool wakePending = false;  // the eventfd has been written and not yet read
+int wakeFd = -1;
+QSocketNotifier* wakeNotifier = nullptr;
+
+void Wake() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(wakeFd, &one, sizeof one);
+}
+
+// Whether RunEventLoop is running; only then does QuitEventLoop end anything.
+std::atomic<bool> mainLoopRunning{false};
 
 // Whether a local X server answers at `display` (":0", ":1.0", "unix:0"). A remote display
 // is taken on trust; the toolkit reports what goes wrong there.
@@ -56,6 +79,28 @@ bool LocalXServerAnswers(std::string display) {
     return false;
 }
 
+// Runs the oldest posted work. When more is waiting, the thread is woken again first, so that
+// work which serves events itself (a nested loop) still lets later work run, in order.
+void RunPosted() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
+    std::function<void()> work;
+    {
+        std::lock_guard guard(postedLock);
+        if (posted.empty()) {
+            wakePending = false;
+            return;
+        }
+        work = std::move(posted.front());
+        posted.pop_front();
+        wakePending = !posted.empty();
+        if (wakePending) {
+            Wake();
+        }
+    }
+    work();
+}
+
 bool HasDisplay() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform != nullptr && *platform != '\0') {
@@ -84,13 +129,21 @@ bool StartUi(int argc, char** argv, std::string_view program, std::string_view h
         return false;
     }
     applicationArgc = argc;
-    application = std::make_unique<QApplication>(applicationArgc, argv);
+    application = new QApplication(applicationArgc, argv);
+    wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    wakeNotifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read, application);
+    QObject::connect(wakeNotifier, &QSocketNotifier::activated, RunPosted);
     QApplication::setQuitOnLastWindowClosed(false);
     return true;
 }
 
 void EndUi() {
-    application.reset();
+    std::lock_guard guard(postedLock);
+    delete application;  // the notifier with it
+    application = nullptr;
+    close(wakeFd);
+    wakeFd = -1;
+    posted.clear();
 }
 
 bool UiStarted() {
@@ -102,19 +155,30 @@ bool OnUiThread() {
 }
 
 int RunEventLoop() {
-    return QApplication::exec();
+    mainLoopRunning = true;
+    const int code = QApplication::exec();
+    mainLoopRunning = false;
+    return code;
 }
 
 void QuitEventLoop(int code) {
-    PostToUi([code] { QApplication::exit(code); });
+    PostToUi([code] {
+        if (mainLoopRunning) {
+            QApplication::exit(code);
+        }
+    });
 }
 
 void PostToUi(std::function<void()> work) {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr) {
+    std::lock_guard guard(postedLock);
+    if (application == nullptr) {
         return;
     }
-    QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
+    posted.push_back(std::move(work));
+    if (!wakePending) {
+        wakePending = true;
+        Wake();
+    }
 }
 
 void ServeEventsUntil(const std::function<bool()>& done) {

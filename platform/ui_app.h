@@ -23,7 +23,8 @@ void EndUi();
 bool UiStarted();
 bool OnUiThread();
 
-// Runs the event loop until QuitEventLoop; returns its code.
+// Runs the event loop until QuitEventLoop; returns its code. QuitEventLoop does nothing while
+// RunEventLoop is not running (tests drive the window without it).
 int RunEventLoop();
 void QuitEventLoop(int code);
 

@@ -49,9 +49,10 @@ bool ChooseMenuItem(int id) {
         return false;
     }
     action->trigger();
-    // The command was posted; run it now, as the event loop would next.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-    return true;
+    // The command was posted; what is posted after it runs once the command has run.
+    bool ran = false;
+    PostToUi([&ran] { ran = true; });
+    return WaitUntil([&ran] { return ran; });
 }
 
 bool ClickCheckBox(int id) {
@@ -80,8 +81,8 @@ void TypeText(const std::u16string& text) {
 }
 
 bool TerminalViewHasFocus() {
-    QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr && focus == TerminalViewWidget();
+    QWidget* view = TerminalViewWidget();
+    return view != nullptr && view->window()->focusWidget() == view;
 }
 
 void PressScrollBar(bool vertical, int code, int thumb) {
@@ -120,6 +121,11 @@ void PressScrollBar(bool vertical, int code, int thumb) {
         default:
             break;
     }
+}
+
+int ScrollBarPosition(bool vertical) {
+    QScrollBar* bar = TerminalViewScrollBar(vertical);
+    return bar == nullptr ? -1 : bar->value();
 }
 
 }  // namespace ui::testing

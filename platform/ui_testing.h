@@ -43,10 +43,12 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000);
 bool ChooseMenuItem(int id);
 bool ClickCheckBox(int id);
 void TypeText(const std::u16string& text);
-// Whether the terminal view has the keyboard focus.
+// Whether the terminal view has the keyboard focus of its window (an offscreen window need
+// not be the active one).
 bool TerminalViewHasFocus();
 // A scroll-bar request as the bar would make it; for the thumb codes, the thumb position.
 void PressScrollBar(bool vertical, int code, int thumb);
+int ScrollBarPosition(bool vertical);
 
 // Back to the defaults between tests: answer at once, empty record, boxes no longer ended.
 void ResetBoxes();

@@ -63,6 +63,9 @@ bool OpenPort() {
     timeouts = kTerminalTimeouts;
     SetCommTimeouts(port, &timeouts);
 
+    // Armed before the reader starts, so that no line event between now and its first wait
+    // is lost (DTR and RTS go up next).
+    SetCommMask(port, kReaderEventMask);
     ++s.readerThreads;
     if (!kernel::StartDetachedThread([port] { ReaderThread(port); })) {
         --s.readerThreads;
