@@ -2,7 +2,7 @@
 // names, values and failure results of the platform interface it was written against, over
 // an in-memory tree that holds HKEY_LOCAL_MACHINE only.
 //
-// The view is built at the first RegOpenKeyExW from one of two sources:
+// The view is built at the first call that reads HKEY_LOCAL_MACHINE, from one of two sources:
 // - $SERIALKIT_REGISTRY, when set: a registry text file as the configuration wizard writes
 //   it (see registry_file.h). Lines that cannot be understood are reported on standard error
 //   with file and line and ignored; a file that cannot be read is reported and gives an empty
@@ -94,7 +94,7 @@ LONG RegCloseKey(HKEY key);
 using ComNamer = std::function<int(const std::string& devicePath)>;
 
 // Sets how the view built from sysfs names devices, from the next build on (the first
-// RegOpenKeyExW or ReloadView). Without a namer no device has a COM name.
+// call that reads HKEY_LOCAL_MACHINE, or ReloadView). Without a namer no device has a COM name.
 void SetComNamer(ComNamer namer);
 
 // Builds the view afresh from its source: the file named by $SERIALKIT_REGISTRY, else /sys.
