@@ -2,6 +2,7 @@
 
 #include "device/connection/device_state.h"
 #include "device/connection/port_connection.h"
+#include "device/inventory/port_inventory.h"
 #include "device/resource_ids.h"
 #include "device/window/main_window_resources.h"
 #include "device/window/snapshot.h"
@@ -108,6 +109,9 @@ void MainWindowCommand(int id) {
             break;
         case kIdClearBreak:
             ClearBreak();
+            break;
+        case kIdPortInfo:
+            ListActivePorts();
             break;
         default:
             break;

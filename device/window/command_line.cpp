@@ -9,6 +9,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* pro
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             line->mode = RunMode::kHelp;
+        } else if (arg == "--port-info") {
+            line->mode = RunMode::kPortInfo;
         } else if (arg == "--snapshot") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') {
                 *problem = "--snapshot needs a file prefix";

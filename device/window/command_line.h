@@ -7,7 +7,7 @@
 
 namespace device {
 
-enum class RunMode { kWindow, kHelp };
+enum class RunMode { kWindow, kHelp, kPortInfo };
 
 struct CommandLine {
     RunMode mode = RunMode::kWindow;
@@ -19,8 +19,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* line, std::string* pro
 
 inline constexpr char kUsage[] =
     "usage: termivo [--snapshot PREFIX]\n"
+    "       termivo --port-info\n"
     "\n"
     "  --snapshot PREFIX  at exit, save the window as PREFIX.png and the screen's text as\n"
-    "                     PREFIX.txt\n";
+    "                     PREFIX.txt\n"
+    "  --port-info        list the active serial ports with their drivers, without a window\n";
 
 }  // namespace device

@@ -1,6 +1,8 @@
 // termivo: terminal and port tester for multiport serial boards.
 #include <cstdio>
 
+#include "device/inventory/port_inventory.h"
+#include "device/utf8_text.h"
 #include "device/window/app_shell.h"
 #include "device/window/command_line.h"
 #include "platform/ui_app.h"
@@ -20,6 +22,15 @@ int main(int argc, char** argv) {
     }
     if (line.mode == device::RunMode::kHelp) {
         std::fputs(device::kUsage, stdout);
+        return device::kExitNormal;
+    }
+    if (line.mode == device::RunMode::kPortInfo) {
+        device::RefreshRegistryView();
+        for (const std::u16string& text : device::ActivePortLines()) {
+            std::string utf8 = device::ToUtf8(text);
+            utf8.erase(utf8.find_last_not_of(' ') + 1);
+            std::printf("%s\n", utf8.c_str());
+        }
         return device::kExitNormal;
     }
     if (!ui::StartUi(argc, argv, "termivo", "")) {

@@ -5,27 +5,11 @@
 #include <cstring>
 #include <fstream>
 
+#include "device/utf8_text.h"
 #include "device/window/terminal_screen.h"
 #include "platform/main_window.h"
 
 namespace device {
-
-namespace {
-
-void AppendUtf8(std::string& out, char16_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-}  // namespace
 
 bool WriteSnapshot(const std::string& prefix) {
     bool ok = true;
@@ -36,10 +20,7 @@ bool WriteSnapshot(const std::string& prefix) {
     }
     std::string text;
     for (const std::u16string& row : ScreenRowsText()) {
-        for (const char16_t c : row) {
-            AppendUtf8(text, c);
-        }
-        text.push_back('\n');
+        text += ToUtf8(row) + "\n";
     }
     const std::string textPath = prefix + ".txt";
     std::ofstream file(textPath, std::ios::binary | std::ios::trunc);
