@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "platform/dialog_testing.h"
 #include "platform/terminal_view.h"
 #include "platform/ui_app.h"
 #include "platform/window_parts.h"
@@ -24,6 +25,7 @@ void StartTestUi() {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     StartUi(argc, argv, "tests", "");
     RecordBoxes();
+    DriveDialogs();
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -9,7 +9,8 @@
 
 namespace ui::testing {
 
-// Starts the offscreen application once per process and calls RecordBoxes.
+// Starts the offscreen application once per process and calls RecordBoxes and DriveDialogs
+// (dialog_testing.h).
 void StartTestUi();
 
 // From now on every box is recorded, and boxes of the user-interface thread are answered at

@@ -1,0 +1,457 @@
+// Building a template's controls, and reading and writing them by id.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "platform/dialog.h"
+#include "platform/dialog_parts.h"
+
+namespace ui {
+
+namespace {
+
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool Has(const ControlSpec& spec, unsigned bit) {
+    return (spec.style & bit) != 0;
+}
+
+template <typename Widget>
+Widget* Item(Dialog& dialog, int id) {
+    return qobject_cast<Widget*>(ItemWidget(dialog, id));
+}
+
+Qt::ScrollBarPolicy VerticalPolicy(const ControlSpec& spec) {
+    return Has(spec, style::kVerticalScroll) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+}
+
+// Where a new entry goes: at the end, or before the first entry that sorts after it.
+template <typename Text>
+int InsertPosition(const ControlSpec& spec, int count, const QString& text, Text entryText) {
+    if (!Has(spec, style::kSorted)) {
+        return count;
+    }
+    int index = 0;
+    while (index < count && QString::compare(entryText(index), text, Qt::CaseInsensitive) <= 0) {
+        ++index;
+    }
+    return index;
+}
+
+QWidget* NewLabel(const ControlSpec& spec) {
+    auto* label = new QLabel(QString::fromUtf8(spec.text));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignTop |
+                        (Has(spec, style::kRightAligned) ? Qt::AlignRight : Qt::AlignLeft));
+    return label;
+}
+
+QWidget* NewEdit(const ControlSpec& spec) {
+    auto* edit = new QLineEdit(QString::fromUtf8(spec.text));
+    edit->setFrame(Has(spec, style::kBorder));
+    if (Has(spec, style::kRightAligned)) {
+        edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (Has(spec, style::kDigitsOnly)) {
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    }
+    return edit;
+}
+
+QWidget* NewComboBox(const ControlSpec& spec) {
+    auto* combo = new QComboBox;
+    if (spec.kind == ControlKind::kDropDownCombo) {
+        combo->setEditable(true);
+        // What the user types stays as typed: no completion, and Enter adds no entry.
+        combo->setCompleter(nullptr);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setEditText(QString::fromUtf8(spec.text));
+    }
+    combo->view()->setVerticalScrollBarPolicy(VerticalPolicy(spec));
+    return combo;
+}
+
+QWidget* NewListBox(const ControlSpec& spec) {
+    auto* list = new QListWidget;
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setFrameShape(Has(spec, style::kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
+    list->setVerticalScrollBarPolicy(VerticalPolicy(spec));
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return list;
+}
+
+QWidget* NewListView(const Dialog& dialog, const ControlSpec& spec) {
+    auto* view = new QTreeWidget;
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setFrameShape(Has(spec, style::kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionsMovable(false);
+    auto* header = new QTreeWidgetItem;
+    int column = 0;
+    for (const ListColumnSpec& columnSpec : dialog.layout.columns) {
+        if (columnSpec.controlId != spec.id) {
+            continue;
+        }
+        header->setText(column, QString::fromUtf8(columnSpec.header));
+        header->setData(column, kColumnKeyRole, QString::fromUtf8(columnSpec.key));
+        ++column;
+    }
+    view->setColumnCount(column);
+    view->setHeaderItem(header);
+    return view;
+}
+
+QWidget* NewControl(Dialog& dialog, const ControlSpec& spec) {
+    switch (spec.kind) {
+        case ControlKind::kLabel:
+            return NewLabel(spec);
+        case ControlKind::kEdit:
+            return NewEdit(spec);
+        case ControlKind::kCheckBox:
+            return new QCheckBox(QString::fromUtf8(spec.text));
+        case ControlKind::kPushButton: {
+            auto* button = new QPushButton(QString::fromUtf8(spec.text));
+            button->setDefault(Has(spec, style::kDefaultButton));
+            const int id = spec.id;
+            QObject::connect(button, &QPushButton::clicked, [&dialog, id] {
+                if (!dialog.ended && dialog.command) {
+                    dialog.command(dialog, id);
+                }
+            });
+            return button;
+        }
+        case ControlKind::kDropDownList:
+        case ControlKind::kDropDownCombo:
+            return NewComboBox(spec);
+        case ControlKind::kListBox:
+            return NewListBox(spec);
+        case ControlKind::kListView:
+            return NewListView(dialog, spec);
+    }
+    return new QWidget;
+}
+
+void PlaceControl(Dialog& dialog, QWidget* widget, const ControlSpec& spec) {
+    const int x = ToPixelsX(dialog, spec.x);
+    const int y = ToPixelsY(dialog, spec.y);
+    const int width = ToPixelsX(dialog, spec.width);
+    int height = ToPixelsY(dialog, spec.height);
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        // The template's height covers the dropped-down list; the closed box is as high as
+        // its font needs, and the list shows as many rows as the rest holds.
+        const int field = combo->sizeHint().height();
+        const int row = QFontMetrics(combo->font()).height() + 2;
+        combo->setMaxVisibleItems(std::max(1, (height - field) / row));
+        height = field;
+    }
+    widget->setGeometry(x, y, width, height);
+}
+
+}  // namespace
+
+int ToPixelsX(const Dialog& dialog, double units) {
+    return dialog.layout.units == TemplateUnits::kTwips
+               ? TwipsToPixels(units, dialog.dotsPerInch)
+               : DialogUnitsToPixelsX(units, dialog.baseUnits);
+}
+
+int ToPixelsY(const Dialog& dialog, double units) {
+    return dialog.layout.units == TemplateUnits::kTwips
+               ? TwipsToPixels(units, dialog.dotsPerInch)
+               : DialogUnitsToPixelsY(units, dialog.baseUnits);
+}
+
+double FromPixelsX(const Dialog& dialog, int pixels) {
+    return dialog.layout.units == TemplateUnits::kTwips
+               ? PixelsToTwips(pixels, dialog.dotsPerInch)
+               : PixelsToDialogUnitsX(pixels, dialog.baseUnits);
+}
+
+double FromPixelsY(const Dialog& dialog, int pixels) {
+    return dialog.layout.units == TemplateUnits::kTwips
+               ? PixelsToTwips(pixels, dialog.dotsPerInch)
+               : PixelsToDialogUnitsY(pixels, dialog.baseUnits);
+}
+
+void BuildDialogWindow(Dialog& dialog) {
+    const DialogTemplate& layout = dialog.layout;
+    const QFont font = DialogFont(layout.fontFamily, layout.fontPoints);
+    dialog.baseUnits = MeasureDialogFont(layout.fontFamily, layout.fontPoints);
+    dialog.dotsPerInch = ScreenDotsPerInch();
+    QWidget* window = dialog.window;
+    window->setWindowTitle(QString::fromUtf8(layout.caption));
+    window->setFont(font);
+    window->setFixedSize(ToPixelsX(dialog, layout.width), ToPixelsY(dialog, layout.height));
+    // Created in template order, which is also the order Tab follows.
+    for (const ControlSpec& spec : layout.controls) {
+        QWidget* widget = NewControl(dialog, spec);
+        widget->setParent(window);
+        widget->setFont(font);
+        PlaceControl(dialog, widget, spec);
+        if (spec.kind == ControlKind::kLabel) {
+            widget->setFocusPolicy(Qt::NoFocus);
+        } else {
+            widget->setFocusPolicy(Has(spec, style::kTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+        }
+        widget->setEnabled(!Has(spec, style::kDisabled));
+        widget->setVisible(!Has(spec, style::kHidden));
+        if (spec.id != kNoId) {
+            dialog.controls[spec.id] = widget;
+            dialog.specs[spec.id] = &spec;
+        }
+    }
+}
+
+void FocusFirstTabStop(Dialog& dialog) {
+    for (const ControlSpec& spec : dialog.layout.controls) {
+        QWidget* widget = spec.id != kNoId ? dialog.controls[spec.id] : nullptr;
+        if (widget == nullptr || !Has(spec, style::kTabStop) || Has(spec, style::kHidden) ||
+            !widget->isEnabled()) {
+            continue;
+        }
+        widget->setFocus(Qt::TabFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            edit->selectAll();
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->isEditable()) {
+            combo->lineEdit()->selectAll();
+        }
+        return;
+    }
+}
+
+QWidget* ItemWidget(Dialog& dialog, int id) {
+    const auto found = dialog.controls.find(id);
+    return found != dialog.controls.end() ? found->second : nullptr;
+}
+
+int DialogTemplateId(const Dialog& dialog) {
+    return dialog.layout.id;
+}
+
+std::string GetItemText(Dialog& dialog, int id, std::size_t maxChars) {
+    QWidget* widget = ItemWidget(dialog, id);
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        text = label->text();
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        text = edit->text();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        text = button->text();
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        text = combo->currentText();
+    }
+    if (maxChars < static_cast<std::size_t>(text.size())) {
+        text.truncate(static_cast<qsizetype>(maxChars));
+    }
+    return text.toStdString();
+}
+
+void SetItemText(Dialog& dialog, int id, std::string_view text) {
+    QWidget* widget = ItemWidget(dialog, id);
+    const QString value = ToQString(text);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(value);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(value);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(value);
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        if (combo->isEditable()) {
+            combo->setEditText(value);
+        } else {
+            combo->setCurrentIndex(
+                combo->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        }
+    }
+}
+
+int AddListEntry(Dialog& dialog, int id, std::string_view text) {
+    const auto spec = dialog.specs.find(id);
+    if (spec == dialog.specs.end()) {
+        return -1;
+    }
+    const QString value = ToQString(text);
+    if (auto* combo = Item<QComboBox>(dialog, id)) {
+        // A new entry selects nothing (the toolkit selects the first one of an empty box),
+        // and an editable combo's field keeps what it shows.
+        const int selected = combo->currentIndex();
+        const QString field = combo->currentText();
+        const int index = InsertPosition(*spec->second, combo->count(), value,
+                                         [combo](int i) { return combo->itemText(i); });
+        combo->insertItem(index, value);
+        if (selected < 0) {
+            combo->setCurrentIndex(-1);
+        }
+        if (combo->isEditable()) {
+            combo->setEditText(field);
+        }
+        return index;
+    }
+    if (auto* list = Item<QListWidget>(dialog, id)) {
+        const int index = InsertPosition(*spec->second, list->count(), value,
+                                         [list](int i) { return list->item(i)->text(); });
+        list->insertItem(index, value);
+        return index;
+    }
+    return -1;
+}
+
+int ListEntryCount(Dialog& dialog, int id) {
+    if (auto* combo = Item<QComboBox>(dialog, id)) {
+        return combo->count();
+    }
+    if (auto* list = Item<QListWidget>(dialog, id)) {
+        return list->count();
+    }
+    return -1;
+}
+
+std::string GetListEntryText(Dialog& dialog, int id, int index) {
+    if (index < 0 || index >= ListEntryCount(dialog, id)) {
+        return {};
+    }
+    if (auto* combo = Item<QComboBox>(dialog, id)) {
+        return combo->itemText(index).toStdString();
+    }
+    return Item<QListWidget>(dialog, id)->item(index)->text().toStdString();
+}
+
+int FindListEntryExact(Dialog& dialog, int id, std::string_view text) {
+    const int count = ListEntryCount(dialog, id);
+    for (int index = 0; index < count; ++index) {
+        if (GetListEntryText(dialog, id, index) == text) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+bool SelectListEntry(Dialog& dialog, int id, int index) {
+    if (index < -1 || index >= ListEntryCount(dialog, id)) {
+        return false;
+    }
+    if (auto* combo = Item<QComboBox>(dialog, id)) {
+        combo->setCurrentIndex(index);
+        if (combo->isEditable() && index >= 0) {
+            combo->setEditText(combo->itemText(index));
+        }
+        return true;
+    }
+    auto* list = Item<QListWidget>(dialog, id);
+    if (index < 0) {
+        list->clearSelection();
+        list->setCurrentRow(-1);
+    } else {
+        list->setCurrentRow(index);
+    }
+    return true;
+}
+
+int GetListSelection(Dialog& dialog, int id) {
+    if (auto* combo = Item<QComboBox>(dialog, id)) {
+        const int index = combo->currentIndex();
+        if (index < 0 || (combo->isEditable() && combo->currentText() != combo->itemText(index))) {
+            return -1;
+        }
+        return index;
+    }
+    if (auto* list = Item<QListWidget>(dialog, id)) {
+        const QList<QListWidgetItem*> selected = list->selectedItems();
+        return selected.isEmpty() ? -1 : list->row(selected.first());
+    }
+    return -1;
+}
+
+void CheckItem(Dialog& dialog, int id, bool checked) {
+    if (auto* box = Item<QCheckBox>(dialog, id)) {
+        box->setChecked(checked);
+    }
+}
+
+bool IsItemChecked(Dialog& dialog, int id) {
+    auto* box = Item<QCheckBox>(dialog, id);
+    return box != nullptr && box->isChecked();
+}
+
+void EnableItem(Dialog& dialog, int id, bool enabled) {
+    if (QWidget* widget = ItemWidget(dialog, id)) {
+        widget->setEnabled(enabled);
+    }
+}
+
+bool IsItemEnabled(Dialog& dialog, int id) {
+    QWidget* widget = ItemWidget(dialog, id);
+    return widget != nullptr && widget->isEnabled();
+}
+
+int GetItemWidth(Dialog& dialog, int id) {
+    const auto spec = dialog.specs.find(id);
+    return spec != dialog.specs.end() ? spec->second->width : 0;
+}
+
+int ListViewColumnCount(Dialog& dialog, int id) {
+    auto* view = Item<QTreeWidget>(dialog, id);
+    return view != nullptr ? view->columnCount() : -1;
+}
+
+void SetListViewColumnWidth(Dialog& dialog, int id, int column, double width) {
+    auto* view = Item<QTreeWidget>(dialog, id);
+    if (view != nullptr && column >= 0 && column < view->columnCount()) {
+        view->setColumnWidth(column, ToPixelsX(dialog, width));
+    }
+}
+
+int AddListViewRow(Dialog& dialog, int id, std::string_view text) {
+    auto* view = Item<QTreeWidget>(dialog, id);
+    if (view == nullptr) {
+        return -1;
+    }
+    auto* row = new QTreeWidgetItem(view);
+    row->setText(0, ToQString(text));
+    return view->topLevelItemCount() - 1;
+}
+
+int ListViewRowCount(Dialog& dialog, int id) {
+    auto* view = Item<QTreeWidget>(dialog, id);
+    return view != nullptr ? view->topLevelItemCount() : -1;
+}
+
+void SetListViewText(Dialog& dialog, int id, int row, int column, std::string_view text) {
+    auto* view = Item<QTreeWidget>(dialog, id);
+    if (view == nullptr || column < 0 || column >= view->columnCount()) {
+        return;
+    }
+    if (QTreeWidgetItem* item = view->topLevelItem(row)) {
+        item->setText(column, ToQString(text));
+    }
+}
+
+std::string GetListViewText(Dialog& dialog, int id, int row, int column) {
+    auto* view = Item<QTreeWidget>(dialog, id);
+    QTreeWidgetItem* item = view != nullptr ? view->topLevelItem(row) : nullptr;
+    return item != nullptr ? item->text(column).toStdString() : std::string();
+}
+
+void ClearListViewRows(Dialog& dialog, int id) {
+    if (auto* view = Item<QTreeWidget>(dialog, id)) {
+        view->clear();
+    }
+}
+
+}  // namespace ui
