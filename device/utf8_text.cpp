@@ -48,4 +48,25 @@ std::string ToUtf8(const std::u16string& text) {
     return out;
 }
 
+std::wstring AsciiToWide(std::string_view text) {
+    std::wstring wide;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            wide.push_back(static_cast<wchar_t>(c));
+        } else if ((c & 0xC0) != 0x80) {
+            wide.push_back(L'?');  // the first byte of a UTF-8 sequence; the rest are skipped
+        }
+    }
+    return wide;
+}
+
+std::string WideToAscii(const wchar_t* text) {
+    std::string ascii;
+    for (; *text != L'\0'; ++text) {
+        ascii.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
+    }
+    return ascii;
+}
+
 }  // namespace device

@@ -8,6 +8,7 @@
 #include "device/connection/reader_thread.h"
 #include "device/connection/serial_api.h"
 #include "device/resource_ids.h"
+#include "device/utf8_text.h"
 #include "device/window/app_shell.h"
 #include "platform/kernel.h"
 #include "platform/main_window.h"
@@ -24,14 +25,6 @@ namespace {
 // Reads return at once with what has arrived; writes never time out.
 constexpr COMMTIMEOUTS kTerminalTimeouts{MAXDWORD, 0, 0, 0, 0};
 
-std::string PortNameText() {
-    std::string name;
-    for (const wchar_t* c = deviceState.portSettings.portName; *c != L'\0'; ++c) {
-        name.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
-    }
-    return name;
-}
-
 void SendLineChange(int boxId, DWORD on, DWORD off) {
     EscapeCommFunction(deviceState.portHandle, ui::IsChecked(boxId) ? on : off);
     ui::FocusTerminalView();
@@ -43,7 +36,8 @@ bool OpenPort() {
     DeviceState& s = deviceState;
     wchar_t name[32];
     if (std::swprintf(name, 32, L"%ls:", s.portSettings.portName) < 0) {
-        kernel::DebugPrint("port name %s is too long\n", PortNameText().c_str());
+        kernel::DebugPrint("port name %s is too long\n",
+                           WideToAscii(deviceState.portSettings.portName).c_str());
         return false;
     }
     const HANDLE port =
@@ -101,7 +95,8 @@ void Connect() {
         return;
     }
     char text[100];
-    std::snprintf(text, sizeof text, "Unable to open device %s.", PortNameText().c_str());
+    std::snprintf(text, sizeof text, "Unable to open device %s.",
+                  WideToAscii(deviceState.portSettings.portName).c_str());
     ui::MessageBox(text, "Error");
 }
 
@@ -151,10 +146,13 @@ void ShutdownConnection() {
         CloseHandle(port);
         s.portHandle = INVALID_HANDLE_VALUE;
     }
-    // A reader waiting on a box would hold the end up until someone dismissed it; nobody is
-    // left to read it now.
+    // A reader or sender waiting on a box would hold the end up until someone dismissed it;
+    // nobody is left to read it now.
+    // A sender repeating its writes stops after the one under way, which the close ends.
+    s.cancelFlag = true;
     ui::EndWorkerBoxes();
-    ui::ServeEventsUntil([] { return deviceState.readerThreads == 0; });
+    ui::ServeEventsUntil(
+        [] { return deviceState.readerThreads == 0 && deviceState.senderThreads == 0; });
 }
 
 }  // namespace device

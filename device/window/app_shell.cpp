@@ -2,8 +2,12 @@
 
 #include "device/connection/device_state.h"
 #include "device/connection/port_connection.h"
+#include "device/connection/send_data.h"
 #include "device/inventory/port_inventory.h"
+#include "device/loopback/loopback_settings_dialog.h"
+#include "device/loopback/loopback_test.h"
 #include "device/resource_ids.h"
+#include "device/window/communications_dialog.h"
 #include "device/window/main_window_resources.h"
 #include "device/window/snapshot.h"
 #include "device/window/terminal_screen.h"
@@ -23,6 +27,7 @@ constexpr char kAboutText[] =
 // The window is going away: end the connection, keep the picture when asked, end the loop.
 void MainWindowDestroyed(const AppOptions& options) {
     ShutdownConnection();
+    StopLoopback();
     if (!options.snapshotPrefix.empty()) {
         WriteSnapshot(options.snapshotPrefix);
     }
@@ -112,6 +117,21 @@ void MainWindowCommand(int id) {
             break;
         case kIdPortInfo:
             ListActivePorts();
+            break;
+        case kIdSettings:
+            CommunicationsDialog();
+            break;
+        case kIdSendData:
+            SendDataCommand();
+            break;
+        case kIdLoopbackSettings:
+            LoopbackSettingsDialog();
+            break;
+        case kIdLoopbackStart:
+            LoopbackStartCommand();
+            break;
+        case kIdLoopbackStop:
+            LoopbackStopCommand();
             break;
         default:
             break;

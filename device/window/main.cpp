@@ -1,6 +1,7 @@
 // termivo: terminal and port tester for multiport serial boards.
 #include <cstdio>
 
+#include "device/connection/device_state.h"
 #include "device/inventory/port_inventory.h"
 #include "device/utf8_text.h"
 #include "device/window/app_shell.h"
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
     if (line.mode == device::RunMode::kHelp) {
         std::fputs(device::kUsage, stdout);
         return device::kExitNormal;
+    }
+    device::ResetDeviceState();
+    if (line.mode == device::RunMode::kLoopback) {
+        return device::RunLoopbackWithoutWindow(line.loopback);
     }
     if (line.mode == device::RunMode::kPortInfo) {
         device::RefreshRegistryView();
