@@ -45,16 +45,21 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
+void RunPostedWork() {
+    bool ran = false;
+    PostToUi([&ran] { ran = true; });
+    WaitUntil([&ran] { return ran; });
+}
+
 bool ChooseMenuItem(int id) {
     QAction* action = MenuItemAction(id);
     if (action == nullptr || !action->isEnabled()) {
         return false;
     }
     action->trigger();
-    // The command was posted; what is posted after it runs once the command has run.
-    bool ran = false;
-    PostToUi([&ran] { ran = true; });
-    return WaitUntil([&ran] { return ran; });
+    // The command was posted; this runs it.
+    RunPostedWork();
+    return true;
 }
 
 bool ClickCheckBox(int id) {

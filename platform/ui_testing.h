@@ -36,6 +36,9 @@ int OpenWorkerBoxCount();
 // Presses OK on the oldest open worker box; false when there is none.
 bool DismissOldestWorkerBox();
 
+// Runs everything handed to the user-interface thread so far.
+void RunPostedWork();
+
 // Serves events until `done` holds or `timeoutMs` has passed; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000);
 

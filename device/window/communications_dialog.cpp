@@ -78,8 +78,11 @@ void Fill(ui::Dialog& dialog) {
         ui::AddListEntry(dialog, kIdPortName, "COM" + std::to_string(n));
     }
     const std::string name = WideToAscii(settings.portName);
-    ui::SetItemText(dialog, kIdPortName, name);
-    ui::SelectListEntry(dialog, kIdPortName, ui::FindListEntryExact(dialog, kIdPortName, name));
+    if (const int entry = ui::FindListEntryExact(dialog, kIdPortName, name); entry >= 0) {
+        ui::SelectListEntry(dialog, kIdPortName, entry);
+    } else {
+        ui::SetItemText(dialog, kIdPortName, name);
+    }
     if (PortOpen()) {
         ui::EnableItem(dialog, kIdPortName, false);
     }
