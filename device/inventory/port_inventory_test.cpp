@@ -32,7 +32,9 @@ class InventoryTest : public WindowTest {
     }
 
   private:
-    std::string path_ = ::testing::TempDir() + "inventory.reg";
+    // Other tests may run at once in other processes: each has its own file.
+    std::string path_ = ::testing::TempDir() + "inventory-" +
+                        ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".reg";
 };
 
 // Two serial drivers and what the walk must pass over: a driver that is not a port, an

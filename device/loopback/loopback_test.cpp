@@ -140,7 +140,9 @@ bool StartLoopback() {
     run.stop = false;
     run.passes = 0;
     run.unopened = 0;
-    run.threads = 0;
+    // Start holds one count of its own until every port is set up, so that ports that finish
+    // early cannot make the run look ended while later ones are still starting.
+    run.threads = 1;
     run.ended = kernel::CreateEvent(true, false);
     run.running = true;
     for (int i = 0; i < count; ++i) {
@@ -170,9 +172,8 @@ bool StartLoopback() {
         slot.rxBuffer.reset(new (std::nothrow) BYTE[run.packageSize]);
         if (!slot.passEvent || !slot.reportEvent || slot.rxBuffer == nullptr) {
             ui::MessageBox("Unable to allocated buffer", "Error");
-            if (run.threads > 0) {
-                EndRunThreads();
-            }
+            ThreadEnded();
+            EndRunThreads();
             ReleaseLoopbackSlots();
             return false;
         }
@@ -196,9 +197,7 @@ bool StartLoopback() {
             slot.handle = INVALID_HANDLE_VALUE;
         }
     }
-    if (run.threads == 0) {
-        kernel::SetEvent(run.ended);
-    }
+    ThreadEnded();
     return true;
 }
 

@@ -18,7 +18,10 @@ struct Outcome {
 // Runs termivo with `arguments` under a port map of `map`, standard error joined to output.
 Outcome RunTermivo(const std::string& map, const std::string& arguments,
                    const std::string& environment = "") {
-    const std::string mapPath = ::testing::TempDir() + "termivo-binary.map";
+    // Tests of this program may run at once in other processes: each has its own files.
+    const std::string mapPath = ::testing::TempDir() + "termivo-" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                                ".map";
     std::ofstream(mapPath) << map;
     const std::string command =
         "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM SERIALKIT_PORT_MAP=" + mapPath + " " +
@@ -69,7 +72,7 @@ TEST(TermivoWithoutWindow, WithoutADisplayTheWindowSaysWhatToDoInstead) {
 }
 
 TEST(TermivoWithoutWindow, PortInfoPrintsTheListing) {
-    const std::string registry = ::testing::TempDir() + "termivo-binary.reg";
+    const std::string registry = ::testing::TempDir() + "termivo-port-info.reg";
     std::ofstream(registry) << "[HKEY_LOCAL_MACHINE\\Drivers\\Active\\01]\n"
                                "\"Name\"=\"COM3:\"\n\"Key\"=\"Drivers\\\\U\"\n"
                                "[HKEY_LOCAL_MACHINE\\Drivers\\U]\n"
