@@ -5,8 +5,10 @@
 //
 // Units. A template is laid out in dialog units (from the dialog font's metrics, see
 // dialog_units.h) or in twips (1/1440 inch). Positions and sizes are those of the client area:
-// the window's frame and caption come on top. A combo box's height is that of the box with
-// its list dropped down; closed, it is as high as the font needs.
+// the window's frame and caption come on top. A closed combo box is as high as its font needs;
+// the height in a template of dialog units is that of the box with its list dropped down (as
+// resource templates give it), in a template of twips that of the closed box, whose list then
+// shows up to eight entries (as form layouts give it).
 //
 // Keys. In a modal dialog Enter presses the default button (a focused push button is the
 // default while it has the focus), and Escape and the window's close button reach the

@@ -18,6 +18,8 @@ namespace ui {
 
 namespace {
 
+constexpr int kFormComboRows = 8;
+
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -153,11 +155,14 @@ void PlaceControl(Dialog& dialog, QWidget* widget, const ControlSpec& spec) {
     const int width = ToPixelsX(dialog, spec.width);
     int height = ToPixelsY(dialog, spec.height);
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        // The template's height covers the dropped-down list; the closed box is as high as
-        // its font needs, and the list shows as many rows as the rest holds.
+        // The closed box is as high as its font needs. A resource template's height covers
+        // the dropped-down list, which shows as many rows as the rest holds; a form's is the
+        // closed box's, and its list shows up to eight rows.
         const int field = combo->sizeHint().height();
         const int row = QFontMetrics(combo->font()).height() + 2;
-        combo->setMaxVisibleItems(std::max(1, (height - field) / row));
+        combo->setMaxVisibleItems(dialog.layout.units == TemplateUnits::kTwips
+                                      ? kFormComboRows
+                                      : std::max(1, (height - field) / row));
         height = field;
     }
     widget->setGeometry(x, y, width, height);

@@ -138,6 +138,11 @@ bool StartUi(int argc, char** argv, std::string_view program, std::string_view h
 }
 
 void EndUi() {
+    if (application == nullptr) {
+        return;
+    }
+    // Windows waiting to be deleted go first, while the toolkit is whole.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     std::lock_guard guard(postedLock);
     delete application;  // the notifier with it
     application = nullptr;

@@ -1,8 +1,8 @@
 // The user-interface thread of a window program: start-up with a display check, the event
 // loop, handing work to that thread, and waits of that thread that keep serving events.
 //
-// Threads: StartUi, RunEventLoop, ServeEventsUntil and YieldToEvents belong to the thread that
-// called StartUi (the user-interface thread). PostToUi, WakeUi, QuitEventLoop and OnUiThread
+// Threads: StartUi, EndUi, RunEventLoop, ServeEventsUntil and YieldToEvents belong to the thread
+// that called StartUi (the user-interface thread). PostToUi, WakeUi, QuitEventLoop and OnUiThread
 // may be called from any thread. Widgets are only ever touched on the user-interface thread;
 // the other modules of platform/ hand work to it through PostToUi.
 #pragma once
@@ -17,6 +17,10 @@ namespace ui {
 // of letting the toolkit abort.
 bool StartUi(int argc, char** argv, std::string_view program, std::string_view hint);
 // Ends the application; no widget may exist any more. User-interface thread.
+void EndUi();
+
+// Frees the windows still waiting to be deleted, then the application. Call it before main
+// returns: the toolkit cannot be taken down safely by the destructors that run after main.
 void EndUi();
 
 // Whether StartUi has succeeded in this process (a run without a window never calls it).
