@@ -1,0 +1,7 @@
+#include "desktop/haberon_state.h"
+
+namespace haberon {
+
+HaberonState state;
+
+}  // namespace haberon
