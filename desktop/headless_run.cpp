@@ -98,7 +98,8 @@ ParseOutcome ParseRunOptions(std::span<const char* const> args, RunOptions* opti
             }
             value = args[++i];
         }
-        const std::string quoted = "'" + std::string(value) + "'";
+        std::string quoted = "'";
+        quoted.append(value).append("'");
         if (name == "--lower" || name == "--upper") {
             std::int16_t port = 0;
             if (!ParseWhole<std::int16_t>(value, std::numeric_limits<std::int16_t>::min(),
