@@ -1,5 +1,6 @@
 #include "desktop/frm_main.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -38,8 +39,8 @@ double StoredCoordinate(const char* key) {
 // gives the default.
 int StoredRatePosition() {
     const std::optional<double> stored = StoredNumber(ReadSetting(kKeyBaud, "5"));
-    if (!stored || *stored != static_cast<int>(*stored) || *stored < -1 ||
-        *stored >= static_cast<int>(kRates.size())) {
+    if (!stored || *stored < -1 || *stored >= static_cast<double>(kRates.size()) ||
+        *stored != std::floor(*stored)) {
         return kDefaultBaudPosition;
     }
     return static_cast<int>(*stored);
@@ -92,9 +93,6 @@ void frmMain_Unload(ui::Dialog& form) {
 }
 
 void cmdGo_Click() {
-    if (state.running) {
-        return;
-    }
     ui::Dialog& form = *state.frmMain;
     state.running = true;
     state.stopRequested = false;
@@ -163,10 +161,7 @@ int RunWindow(int& argc, char** argv) {
     if (!ui::StartUi(argc, argv, "haberon", kNoDisplayHint)) {
         return kExitCannotStart;
     }
-    if (!ShowFrmMain()) {
-        ui::EndUi();
-        return kExitCannotStart;
-    }
+    ShowFrmMain();
     // The program lasts as long as its window.
     ui::ServeEventsUntil([] { return state.frmMain == nullptr; });
     ui::EndUi();

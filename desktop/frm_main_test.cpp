@@ -136,7 +136,7 @@ TEST_F(FrmMainTest, StoredValuesThatAreNoNumbersOrNoListPositionGetTheDefaults) 
         {"abc", "14", 0, 14, "1382400"}, {"1e999", "15", 0, 5, "9600"},
         {"", "x", 0, 5, "9600"},         {"-15", "2.5", -15, 5, "9600"},
         {"150", "-1", 150, -1, ""},      {" 300 ", "-2", 300, 5, "9600"},
-        {"75", " 0 ", 75, 0, "300"},
+        {"75", " 0 ", 75, 0, "300"},     {"0", "1e300", 0, 5, "9600"},
     };
     const double dpi = ui::ScreenDotsPerInch();
     for (const Case& c : cases) {

@@ -47,6 +47,17 @@ void ConfigurePort(serial::HANDLE handle, std::int32_t baudRate) {
     serial::SetCommTimeouts(handle, &kExchangeTimeouts);
 }
 
+// Opens "\\.\COM<port>" for reading and writing, unshared. The desktop numbers its ports from
+// 1: a COM0 would reach COM10, the device tester's other name of it, a second time.
+serial::HANDLE OpenComPort(int port) {
+    if (port < 1) {
+        return serial::INVALID_HANDLE_VALUE;
+    }
+    const std::string name = "\\\\.\\COM" + std::to_string(port);
+    return serial::CreateFileA(name.c_str(), serial::GENERIC_READ | serial::GENERIC_WRITE, 0,
+                               nullptr, serial::OPEN_EXISTING, 0, 0);
+}
+
 }  // namespace
 
 void YieldToEventQueue() {
@@ -59,11 +70,7 @@ void OpenPortRange(std::int16_t lower, std::int16_t upper, std::int32_t baudRate
     state.portRecords.clear();
     for (int port = lower; port <= upper; ++port) {
         PortRecord& record = state.portRecords.emplace_back();
-        const std::string name = "\\\\.\\COM" + std::to_string(port);
-        record.handle = port >= 1 ? serial::CreateFileA(
-                                        name.c_str(), serial::GENERIC_READ | serial::GENERIC_WRITE,
-                                        0, nullptr, serial::OPEN_EXISTING, 0, 0)
-                                  : serial::INVALID_HANDLE_VALUE;
+        record.handle = OpenComPort(port);
         if (record.handle == serial::INVALID_HANDLE_VALUE) {
             record.id = -1;
             continue;

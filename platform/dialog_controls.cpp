@@ -207,7 +207,6 @@ void BuildDialogWindow(Dialog& dialog) {
     for (const ControlSpec& spec : layout.controls) {
         QWidget* widget = NewControl(dialog, spec);
         widget->setParent(window);
-        widget->setFont(font);
         PlaceControl(dialog, widget, spec);
         if (spec.kind == ControlKind::kLabel) {
             widget->setFocusPolicy(Qt::NoFocus);
