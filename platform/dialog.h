@@ -131,9 +131,6 @@ int RunModalDialog(const DialogTemplate& dialogTemplate, const DialogProcedure& 
 // then. Only the first call counts. Does nothing to a form (see DestroyForm).
 void EndDialog(Dialog& dialog, int result);
 
-// The template's id.
-int DialogTemplateId(const Dialog& dialog);
-
 inline constexpr std::size_t kAllChars = std::numeric_limits<std::size_t>::max();
 
 // The text of a label, edit, check box or button; of a combo box its field (the selected
@@ -143,7 +140,8 @@ std::string GetItemText(Dialog& dialog, int id, std::size_t maxChars = kAllChars
 void SetItemText(Dialog& dialog, int id, std::string_view text);
 
 // Combo and list boxes. Entries are counted from 0; -1 is "none".
-// Adds an entry at the end (in order with style::kSorted); returns its index.
+// Adds an entry at the end (in order with style::kSorted) and returns its index; the
+// selection stays as it was (adding to an empty box selects nothing).
 int AddListEntry(Dialog& dialog, int id, std::string_view text);
 int ListEntryCount(Dialog& dialog, int id);
 std::string GetListEntryText(Dialog& dialog, int id, int index);

@@ -244,10 +244,6 @@ QWidget* ItemWidget(Dialog& dialog, int id) {
     return found != dialog.controls.end() ? found->second : nullptr;
 }
 
-int DialogTemplateId(const Dialog& dialog) {
-    return dialog.layout.id;
-}
-
 std::string GetItemText(Dialog& dialog, int id, std::size_t maxChars) {
     QWidget* widget = ItemWidget(dialog, id);
     QString text;

@@ -34,6 +34,12 @@ TEST(DialogUnits, VerticalUnitIsAnEighthOfTheCharHeightRoundedHalfAway) {
     }
 }
 
+TEST(DialogUnits, PixelsGoBackToDialogUnits) {
+    EXPECT_DOUBLE_EQ(PixelsToDialogUnitsX(75, {6, 13}), 50);
+    EXPECT_DOUBLE_EQ(PixelsToDialogUnitsY(13, {6, 13}), 8);
+    EXPECT_DOUBLE_EQ(PixelsToDialogUnitsX(5, {0, 0}), 0) << "no font, no units";
+}
+
 TEST(DialogUnits, AverageCharWidthIsHalfOfA26thOfTheAlphabetRoundedUp) {
     EXPECT_EQ(AverageCharWidth(312), 6);  // 12 a pair of letters
     EXPECT_EQ(AverageCharWidth(338), 7);  // 13: half rounds up
