@@ -167,13 +167,6 @@ class HaberonWindow : public ::testing::Test {
         return ReadFile(log);
     }
 
-    // The sanitizer options of this process with the suppressions file `name` added.
-    std::string WithSuppressions(const char* variable, const char* name) const {
-        const char* options = std::getenv(variable);
-        const std::string given = options != nullptr ? options : "";
-        return given + (given.empty() ? "" : ":") + "suppressions=" + directory + "/" + name;
-    }
-
     std::string xvfb, xdotool, jwm;
     std::string directory;
     std::string display;
@@ -183,26 +176,14 @@ class HaberonWindow : public ::testing::Test {
 
 TEST_F(HaberonWindow, KeysRunATestAndClosingStoresTheSettings) {
     std::ofstream(directory + "/ports") << "COM1 loopback\nCOM2 loopback busy\n";
-    // Sanitizer builds: what the toolkit's libraries, which are not built with the sanitizers,
-    // do among their own threads, and a buffer the D-Bus library never frees, are not ours to
-    // report.
-    std::ofstream(directory + "/lsan.supp") << "leak:libdbus-1.so\n";
-    std::ofstream(directory + "/tsan.supp")
-        << "called_from_lib:libQt6Core.so\ncalled_from_lib:libQt6Gui.so\n"
-           "called_from_lib:libQt6Widgets.so\ncalled_from_lib:libQt6DBus.so\n"
-           "called_from_lib:libQt6XcbQpa.so\ncalled_from_lib:libglib-2.0.so\n"
-           "called_from_lib:libdbus-1.so\nmutex:libxcb.so\nmutex:libX11.so\n";
     const std::string log = directory + "/haberon.log";
-    const pid_t haberon =
-        Start({HABERON_BINARY},
-              Environment({{"DISPLAY", display},
-                           {"QT_QPA_PLATFORM", ""},
-                           {"HOME", directory},
-                           {"XDG_CONFIG_HOME", directory + "/config"},
-                           {"SERIALKIT_PORT_MAP", directory + "/ports"},
-                           {"LSAN_OPTIONS", WithSuppressions("LSAN_OPTIONS", "lsan.supp")},
-                           {"TSAN_OPTIONS", WithSuppressions("TSAN_OPTIONS", "tsan.supp")}}),
-              log);
+    const pid_t haberon = Start({HABERON_BINARY},
+                                Environment({{"DISPLAY", display},
+                                             {"QT_QPA_PLATFORM", ""},
+                                             {"HOME", directory},
+                                             {"XDG_CONFIG_HOME", directory + "/config"},
+                                             {"SERIALKIT_PORT_MAP", directory + "/ports"}}),
+                                log);
     ASSERT_GT(haberon, 0);
 
     const std::string window = Xdotool({"search", "--sync", "--onlyvisible", "--name", "^Harbex$"});

@@ -16,9 +16,6 @@ namespace ui {
 // standard error (`program` and the `hint` on what to do instead) and returns false, instead
 // of letting the toolkit abort.
 bool StartUi(int argc, char** argv, std::string_view program, std::string_view hint);
-// Ends the application; no widget may exist any more. User-interface thread.
-void EndUi();
-
 // Frees the windows still waiting to be deleted, then the application. Call it before main
 // returns: the toolkit cannot be taken down safely by the destructors that run after main.
 void EndUi();

@@ -38,15 +38,14 @@ class SendDataTest : public WindowTest {
 };
 
 TEST_F(SendDataTest, OneSendWritesTheDigitsOnceAndReportsTheTotal) {
-    int opened = -1;
+    ui::testing::TakeOpenedDialogs();
     ui::testing::QueueDialogDriver([&](ui::Dialog& dialog) {
-        opened = ui::DialogTemplateId(dialog);
         EXPECT_EQ(ui::GetItemText(dialog, 1038), "1000");
         EXPECT_FALSE(ui::IsItemChecked(dialog, 1039));
         ui::testing::ClickItem(dialog, ui::kIdOk);
     });
     ASSERT_TRUE(ui::testing::ChooseMenuItem(kIdSendData));
-    EXPECT_EQ(opened, 105);
+    EXPECT_EQ(ui::testing::TakeOpenedDialogs(), std::vector<int>{105});
     EXPECT_EQ(WaitForBoxes(1),
               (std::vector<ShownBox>{{"Send Finished", "Total 1000 bytes transmitted", true}}));
     EXPECT_TRUE(ui::testing::WaitUntil([] { return ScreenText() == Digits(1000); }));

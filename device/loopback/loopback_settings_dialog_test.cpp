@@ -17,6 +17,7 @@ constexpr int kPortCount = 1041;
 constexpr int kBaud = 1045;
 
 void Drive(std::function<void(ui::Dialog&)> act) {
+    ui::testing::TakeOpenedDialogs();
     ui::testing::QueueDialogDriver(std::move(act));
     ASSERT_TRUE(ui::testing::ChooseMenuItem(kIdLoopbackSettings));
 }
@@ -26,7 +27,6 @@ TEST_F(WindowTest, LoopbackSettingsOpenWithTheCurrentValues) {
     deviceState.loopFirstPort = 8;
     deviceState.loopPortCount = 3;
     Drive([](ui::Dialog& d) {
-        EXPECT_EQ(ui::DialogTemplateId(d), 107);
         EXPECT_EQ(ui::GetItemText(d, kPackageSize), "256");
         EXPECT_EQ(ui::GetItemText(d, kFirstPort), "8");
         EXPECT_EQ(ui::GetItemText(d, kPortCount), "3");
@@ -35,6 +35,7 @@ TEST_F(WindowTest, LoopbackSettingsOpenWithTheCurrentValues) {
         EXPECT_FALSE(ui::testing::IsItemVisible(d, 1046)) << "the flow-control list stays hidden";
         ui::testing::ClickItem(d, ui::kIdCancel);
     });
+    EXPECT_EQ(ui::testing::TakeOpenedDialogs(), std::vector<int>{107});
 }
 
 TEST_F(WindowTest, LoopbackSettingsOkStoresWhatWasTypedOrPicked) {
