@@ -3,6 +3,7 @@
 #include <QAbstractScrollArea>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <cmath>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -45,9 +46,15 @@ TerminalFont MakeTerminalFont() {
             break;
         }
     }
+    // A fixed-pitch font's advance is often a fraction of a pixel; text drawn with it drifts
+    // off the cell grid along a row. The cell is the advance rounded up, and the spacing
+    // between letters makes up the difference, so that every character starts on its cell.
+    const QFontMetricsF exact(t.font);
+    const qreal advance = exact.horizontalAdvance(QLatin1Char('M'));
+    t.cellWidth = static_cast<int>(std::ceil(advance));
+    t.font.setLetterSpacing(QFont::AbsoluteSpacing, t.cellWidth - advance);
     const QFontMetrics metrics(t.font);
     t.ascent = metrics.ascent();
-    t.cellWidth = metrics.horizontalAdvance(QLatin1Char('M'));
     t.cellHeight = metrics.height();
     return t;
 }
