@@ -146,10 +146,10 @@ void ShutdownConnection() {
         CloseHandle(port);
         s.portHandle = INVALID_HANDLE_VALUE;
     }
-    // A reader or sender waiting on a box would hold the end up until someone dismissed it;
-    // nobody is left to read it now.
     // A sender repeating its writes stops after the one under way, which the close ends.
     s.cancelFlag = true;
+    // A reader or sender waiting on a box would hold the end up until someone dismissed it;
+    // nobody is left to read it now.
     ui::EndWorkerBoxes();
     ui::ServeEventsUntil(
         [] { return deviceState.readerThreads == 0 && deviceState.senderThreads == 0; });

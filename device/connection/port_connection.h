@@ -23,8 +23,9 @@ void RtsChange();
 void NoReadChange();
 void SetBreak();
 void ClearBreak();
-// The main window is going away: ends the connection and waits, serving events, until every
-// reader thread has ended.
+// The main window is going away: ends the connection, stops a repeating Send Data, dismisses
+// the boxes workers wait on, and waits, serving events, until every reader and sender thread
+// has ended.
 void ShutdownConnection();
 
 }  // namespace device

@@ -1,5 +1,6 @@
 #include "device/loopback/loopback_without_window.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -55,22 +56,31 @@ int RunLoopbackWithoutWindow(const LoopbackOptions& options) {
     if (!StartLoopback()) {
         return kLoopbackFailed;
     }
+    // Wakes only when the run ends, at the time limit, or at the next look for a stall.
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    Clock::time_point lastProgress = start;
+    const Clock::time_point end = options.seconds > 0
+                                      ? Clock::now() + std::chrono::seconds(options.seconds)
+                                      : Clock::time_point::max();
+    const auto stallTime = std::chrono::seconds(kStallSeconds);
+    Clock::time_point nextLook = Clock::now() + stallTime;
     int passesSeen = run.passes;
     bool stalled = false;
-    while (kernel::WaitForEvent(run.ended, 200) != 0) {
-        const Clock::time_point now = Clock::now();
-        if (options.seconds > 0 && now - start >= std::chrono::seconds(options.seconds)) {
+    for (;;) {
+        const Clock::time_point wakeAt = std::min(end, nextLook);
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(wakeAt - Clock::now()).count();
+        if (kernel::WaitForEvent(run.ended,
+                                 static_cast<std::uint32_t>(std::max<long long>(wait, 0))) == 0 ||
+            Clock::now() >= end) {
             break;
         }
-        if (run.passes != passesSeen) {
+        if (Clock::now() >= nextLook) {
+            if (run.passes == passesSeen) {
+                stalled = true;
+                break;
+            }
             passesSeen = run.passes;
-            lastProgress = now;
-        } else if (now - lastProgress >= std::chrono::seconds(kStallSeconds)) {
-            stalled = true;
-            break;
+            nextLook = Clock::now() + stallTime;
         }
     }
     StopLoopback();

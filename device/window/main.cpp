@@ -38,7 +38,9 @@ int main(int argc, char** argv) {
         }
         return device::kExitNormal;
     }
-    if (!ui::StartUi(argc, argv, "termivo", "")) {
+    if (!ui::StartUi(argc, argv, "termivo",
+                     "Without a window: termivo --loopback runs the loopback test, termivo "
+                     "--port-info lists the ports.\n")) {
         return device::kExitStartFailed;
     }
     const int status = device::AppMain(line.app);
