@@ -22,4 +22,4 @@ if(NOT KIT_HAVE_TERMIOS2)
   message(FATAL_ERROR "termios2 (TCGETS2/BOTHER) is required for arbitrary line rates")
 endif()
 
-configure_file(${CMAKE_CURRENT_LIST_DIR}/kit_config.h.in ${CMAKE_BINARY_DIR}/kit_config.h)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/kit_config.h.in ${PROJECT_BINARY_DIR}/kit_config.h)
