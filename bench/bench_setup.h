@@ -12,7 +12,8 @@ namespace bench {
 // Reports why the benchmark cannot go on and exits with status 1.
 [[noreturn]] void Abort(const std::string& what);
 
-// Makes `text` the port map in use, through a temporary file.
+// Makes `text` the port map in use, through a temporary file; COM names it does not list are
+// no port.
 void UsePortMap(const std::string& text);
 
 // Opens `name` with the testers' start-up settings (8N1, DTR and RTS raised, parity checking)

@@ -1,9 +1,16 @@
 #include "device/connection/port_map.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <map>
+#include <system_error>
 
 namespace serial {
 
@@ -60,12 +67,14 @@ std::string ParseTarget(std::string_view word, PortEntry* entry) {
         entry->kind = LineKind::kLoopback;
     } else if (word == "open-line") {
         entry->kind = LineKind::kOpenLine;
+    } else if (word == "none") {
+        entry->kind = LineKind::kNone;
     } else if (word.starts_with(kCablePrefix) && word.size() > kCablePrefix.size()) {
         entry->kind = LineKind::kNullModem;
         entry->cable = std::string(word.substr(kCablePrefix.size()));
     } else {
         return "unknown target " + Quoted(word) +
-               " (expected a /dev path, loopback, open-line or null-modem:NAME)";
+               " (expected a /dev path, loopback, open-line, null-modem:NAME or none)";
     }
     return {};
 }
@@ -81,11 +90,17 @@ bool ParseComName(std::string_view name, int* comNumber) {
     if (name.size() < 4 || !EqualsNoCase(name.substr(0, 3), "COM")) {
         return false;
     }
+    // Digits only, no leading zero: "COM01" or "COM-0" must not quietly name another port.
     const std::string_view digits = name.substr(3);
+    const bool allDigits = std::all_of(digits.begin(), digits.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
+    if (!allDigits || digits.size() > 3 || (digits.size() > 1 && digits.front() == '0')) {
+        return false;
+    }
     int number = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.front() == '+' ||
-        number < 0 || number > kHighestComNumber) {
+    std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (number > kHighestComNumber) {
         return false;
     }
     *comNumber = number == 0 ? 10 : number;
@@ -113,6 +128,16 @@ PortMap ParsePortMap(std::string_view text, std::string_view fileName,
             problems->push_back(std::string(fileName) + ":" + std::to_string(lineNumber) + ": " +
                                 why + "; line ignored");
         };
+        if (words[0] == "COM*") {
+            if (words.size() != 2 || words[1] != "none") {
+                report("COM* takes only the target none");
+            } else if (map.unlistedAreNone) {
+                report("COM* is already mapped");
+            } else {
+                map.unlistedAreNone = true;
+            }
+            continue;
+        }
         int number = 0;
         if (!ParseComName(words[0], &number) || words[0].ends_with(':') ||
             words[0].starts_with("\\")) {
@@ -123,14 +148,14 @@ PortMap ParsePortMap(std::string_view text, std::string_view fileName,
             report("COM" + std::to_string(number) + " has no target");
             continue;
         }
-        if (map.contains(number)) {
+        if (map.entries.contains(number)) {
             report("COM" + std::to_string(number) + " is already mapped");
             continue;
         }
         PortEntry entry;
         std::string why = ParseTarget(words[1], &entry);
         for (std::size_t i = 2; i < words.size() && why.empty(); ++i) {
-            const bool isVirtual = entry.kind != LineKind::kDevice;
+            const bool isVirtual = entry.kind != LineKind::kDevice && entry.kind != LineKind::kNone;
             if (isVirtual && words[i] == "paced") {
                 entry.paced = true;
             } else if (isVirtual && words[i] == "busy") {
@@ -149,17 +174,62 @@ PortMap ParsePortMap(std::string_view text, std::string_view fileName,
         if (entry.kind == LineKind::kNullModem) {
             ++cableEnds[entry.cable];
         }
-        map[number] = entry;
+        map.entries[number] = entry;
     }
     return map;
 }
 
+MapFileRead ReadPortMapFile(const std::string& path, std::string* text, std::string* problem) {
+    text->clear();
+    // Non-blocking, so that a FIFO without a writer cannot hold the open.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        *problem = "cannot read it: " + std::generic_category().message(error);
+        return error == ENOENT ? MapFileRead::kMissing : MapFileRead::kRefused;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        *problem = "not a regular file";
+        return MapFileRead::kRefused;
+    }
+    // Read one byte beyond the limit: a file that grows meanwhile is caught too.
+    text->resize(kPortMapLimit + 1);
+    std::size_t got = 0;
+    int error = 0;
+    while (got < text->size()) {
+        const ssize_t n = read(fd, text->data() + got, text->size() - got);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            error = errno;
+            break;
+        }
+    }
+    close(fd);
+    text->resize(got);
+    if (error != 0 || got > kPortMapLimit) {
+        text->clear();
+        *problem = error != 0 ? "cannot read it: " + std::generic_category().message(error)
+                              : "larger than " + std::to_string(kPortMapLimit >> 20) + " MiB";
+        return MapFileRead::kRefused;
+    }
+    return MapFileRead::kRead;
+}
+
 PortEntry ResolvePort(const PortMap& map, int comNumber) {
-    if (const auto found = map.find(comNumber); found != map.end()) {
+    if (const auto found = map.entries.find(comNumber); found != map.entries.end()) {
         return found->second;
     }
     PortEntry entry;
-    entry.devicePath = "/dev/ttyS" + std::to_string(comNumber - 1);
+    if (map.unlistedAreNone) {
+        entry.kind = LineKind::kNone;
+    } else {
+        entry.devicePath = "/dev/ttyS" + std::to_string(comNumber - 1);
+    }
     return entry;
 }
 

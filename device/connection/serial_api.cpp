@@ -1,13 +1,9 @@
 #include "device/connection/serial_api.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <sstream>
-#include <system_error>
 #include <vector>
 
 #include "device/connection/dcb_termios.h"
@@ -45,18 +41,17 @@ bool mapLoaded = false;
 PortMap portMap;
 
 void LoadPortMapLocked(const std::string& path, bool mustExist) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    if (file) {
-        text << file.rdbuf();
-    } else if (mustExist) {
-        kernel::DebugPrint("port map %s: cannot read it: %s\n", path.c_str(),
-                           std::generic_category().message(errno).c_str());
+    std::string text;
+    std::string problem;
+    const MapFileRead result = ReadPortMapFile(path, &text, &problem);
+    if (result == MapFileRead::kRefused || (result == MapFileRead::kMissing && mustExist)) {
+        kernel::DebugPrint("port map %s: %s; ports open as without a map\n", path.c_str(),
+                           problem.c_str());
     }
-    std::vector<std::string> problems;
-    portMap = ParsePortMap(text.str(), path, &problems);
-    for (const std::string& problem : problems) {
-        kernel::DebugPrint("%s\n", problem.c_str());
+    std::vector<std::string> lineProblems;
+    portMap = ParsePortMap(text, path, &lineProblems);
+    for (const std::string& line : lineProblems) {
+        kernel::DebugPrint("%s\n", line.c_str());
     }
     ResetVirtualLines(portMap);
     mapLoaded = true;
@@ -121,6 +116,10 @@ HANDLE OpenByName(const std::string& name) {
     }
     const PortEntry entry = EntryFor(comNumber);
 
+    if (entry.kind == LineKind::kNone) {
+        kernel::DebugPrint("%s: no such port: the port map gives it no line\n", portName.c_str());
+        return INVALID_HANDLE_VALUE;
+    }
     std::shared_ptr<Port> port;
     if (entry.kind == LineKind::kDevice) {
         port = std::make_shared<Port>(std::make_shared<Wire>(), portName);

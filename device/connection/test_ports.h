@@ -1,5 +1,8 @@
 // Helpers for the tests of the port operations: a port map written to a temporary file, and
 // the settings the testers use.
+//
+// A test opens only what its map names: every other COM name is no port, so that a test can
+// never reach a real device (COM1 unmapped is /dev/ttyS0, often the system console).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,13 +16,13 @@
 
 namespace serial::testing {
 
-// Writes `text` as the port map in use.
+// Writes `text`, with every other COM name ruled out, as the port map in use.
 inline void UseMap(const std::string& text) {
     char path[] = "/tmp/serialkit-map-XXXXXX";
     const int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
     close(fd);
-    std::ofstream(path) << text;
+    std::ofstream(path) << text << "COM* none\n";
     LoadPortMap(path);
     std::remove(path);
 }

@@ -334,8 +334,8 @@ bool ChangeEnd(int comNumber, Change change) {
 void ResetVirtualLines(const PortMap& map) {
     std::map<std::string, VirtualPort> firstEnds;
     std::map<int, VirtualPort> fresh;
-    for (const auto& [number, entry] : map) {
-        if (entry.kind == LineKind::kDevice) {
+    for (const auto& [number, entry] : map.entries) {
+        if (entry.kind == LineKind::kDevice || entry.kind == LineKind::kNone) {
             continue;
         }
         VirtualPort port;

@@ -215,6 +215,7 @@ TEST_F(VirtualPorts, OpenIsExclusiveAndRefusalsAreClean) {
     EXPECT_EQ(Open("\\\\.\\COM1"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(Open("COM6:"), INVALID_HANDLE_VALUE);  // mapped as busy
     EXPECT_EQ(Open("PORT1"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open("COM01:"), INVALID_HANDLE_VALUE) << "not another spelling of COM1";
     SetPortBusy(2, true);
     EXPECT_EQ(Open("COM2:"), INVALID_HANDLE_VALUE);
 
@@ -228,6 +229,14 @@ TEST_F(VirtualPorts, OpenIsExclusiveAndRefusalsAreClean) {
     EXPECT_FALSE(CloseHandle(first));
     DCB dcb;
     EXPECT_FALSE(GetCommState(first, &dcb));
+}
+
+TEST_F(VirtualPorts, APortTheMapDoesNotNameIsNoPortAtAll) {
+    // Without "COM* none" in the tests' map this would open /dev/ttyS6.
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Open("COM7:"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "COM7: no such port: the port map gives it no line\n");
 }
 
 TEST_F(VirtualPorts, AVanishedPortFailsEveryCallUntilItComesBack) {
