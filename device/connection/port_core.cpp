@@ -24,6 +24,9 @@ DWORD ReceiveEvents(const PortCore& core, const BYTE* data, std::size_t count) {
 }
 
 void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count) {
+    if (count == 0) {
+        return;
+    }
     const std::size_t room = kReceiveCapacity - core.ringCount;
     const std::size_t taken = std::min(room, count);
     std::size_t tail = (core.ringHead + core.ringCount) % kReceiveCapacity;
@@ -116,19 +119,20 @@ void WaitOnWire(PortCore& core, std::unique_lock<std::mutex>& lock, Clock::time_
 
 std::size_t TakeFromRing(PortCore& core, BYTE* buffer, std::size_t count) {
     const std::size_t taken = std::min(count, core.ringCount);
+    if (taken == 0) {
+        return 0;  // the buffer may be null when nothing is asked for
+    }
     const std::size_t first = std::min(taken, kReceiveCapacity - core.ringHead);
     std::memcpy(buffer, core.ring.data() + core.ringHead, first);
     std::memcpy(buffer + first, core.ring.data(), taken - first);
     core.ringHead = (core.ringHead + taken) % kReceiveCapacity;
     core.ringCount -= taken;
-    if (taken > 0) {
-        if (core.receivePaused && core.resumeReceive) {
-            core.receivePaused = false;
-            core.resumeReceive();
-        }
-        // A writer held back by a full ring may go on.
-        core.wire->changed.notify_all();
+    if (core.receivePaused && core.resumeReceive) {
+        core.receivePaused = false;
+        core.resumeReceive();
     }
+    // A writer held back by a full ring may go on.
+    core.wire->changed.notify_all();
     return taken;
 }
 
@@ -208,7 +212,7 @@ BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& tim
         if (core.vanished) {
             // What arrived before the line went away is still the caller's.
             *got = static_cast<DWORD>(done);
-            return done > 0 ? 1 : 0;
+            return done > 0 || core.ringCount > 0 ? 1 : 0;
         }
         if (done == count || returnAtOnce || (firstByteRule && done > 0)) {
             break;
@@ -238,17 +242,20 @@ void CoreSetMask(PortCore& core, DWORD mask) {
     core.wire->changed.notify_all();
 }
 
-DWORD CoreTakeErrors(PortCore& core, COMSTAT* status) {
+bool CoreTakeErrors(PortCore& core, DWORD* errors, COMSTAT* status) {
     std::lock_guard lock(core.wire->lock);
     SettleArrivals(core, Clock::now());
-    const DWORD errors = core.errors;
+    if (core.vanished && core.errors == 0 && core.ringCount == 0) {
+        return false;
+    }
+    *errors = core.errors;
     core.errors = 0;
     if (status != nullptr) {
         status->flags = 0;
         status->cbInQue = static_cast<DWORD>(core.ringCount);
         status->cbOutQue = 0;
     }
-    return errors;
+    return true;
 }
 
 void CoreClose(PortCore& core) {

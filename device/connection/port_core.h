@@ -99,7 +99,9 @@ BOOL CoreWaitEvent(PortCore& core, DWORD* events);
 BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts,
               DWORD already, DWORD* got);
 void CoreSetMask(PortCore& core, DWORD mask);
-DWORD CoreTakeErrors(PortCore& core, COMSTAT* status);
+// Takes the latched errors and fills the receive counts of `status` (when given). Once the
+// device has gone, only while something remains to report: bytes not yet read or errors.
+bool CoreTakeErrors(PortCore& core, DWORD* errors, COMSTAT* status);
 void CoreClose(PortCore& core);
 
 }  // namespace serial

@@ -97,6 +97,7 @@ class Call {
     std::shared_ptr<Port> port_;
 };
 
+// The device went away: every call but ReadFile, ClearCommError and CloseHandle fails.
 bool Vanished(Port& port) {
     std::lock_guard lock(port.core.wire->lock);
     return port.core.vanished;
@@ -198,7 +199,7 @@ BOOL SetCommState(HANDLE handle, const DCB* dcb) {
 
 BOOL GetCommTimeouts(HANDLE handle, COMMTIMEOUTS* timeouts) {
     Call port(handle);
-    if (!port || timeouts == nullptr) {
+    if (!port || timeouts == nullptr || Vanished(*port)) {
         return 0;
     }
     std::lock_guard lock(port->settingsLock);
@@ -208,7 +209,7 @@ BOOL GetCommTimeouts(HANDLE handle, COMMTIMEOUTS* timeouts) {
 
 BOOL SetCommTimeouts(HANDLE handle, const COMMTIMEOUTS* timeouts) {
     Call port(handle);
-    if (!port || timeouts == nullptr) {
+    if (!port || timeouts == nullptr || Vanished(*port)) {
         return 0;
     }
     std::lock_guard lock(port->settingsLock);
@@ -218,7 +219,7 @@ BOOL SetCommTimeouts(HANDLE handle, const COMMTIMEOUTS* timeouts) {
 
 BOOL SetCommMask(HANDLE handle, DWORD mask) {
     Call port(handle);
-    if (!port) {
+    if (!port || Vanished(*port)) {
         return 0;
     }
     if (mask & EV_TXEMPTY) {
@@ -261,8 +262,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
     DWORD& result = written != nullptr ? *written : ignored;
     result = 0;
     Call port(handle);
-    // A line that went away fails the write itself.
-    if (!port || (buffer == nullptr && count > 0)) {
+    if (!port || (buffer == nullptr && count > 0) || Vanished(*port)) {
         return 0;
     }
     COMMTIMEOUTS timeouts;
@@ -275,10 +275,10 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
 
 BOOL ClearCommError(HANDLE handle, DWORD* errors, COMSTAT* status) {
     Call port(handle);
-    if (!port) {
+    DWORD latched = 0;
+    if (!port || !CoreTakeErrors(port->core, &latched, status)) {
         return 0;
     }
-    const DWORD latched = CoreTakeErrors(port->core, status);
     if (errors != nullptr) {
         *errors = latched;
     }
@@ -290,7 +290,7 @@ BOOL ClearCommError(HANDLE handle, DWORD* errors, COMSTAT* status) {
 
 BOOL GetCommModemStatus(HANDLE handle, DWORD* status) {
     Call port(handle);
-    if (!port || status == nullptr) {
+    if (!port || status == nullptr || Vanished(*port)) {
         return 0;
     }
     return port->driver->ModemStatus(status) ? 1 : 0;
@@ -298,8 +298,20 @@ BOOL GetCommModemStatus(HANDLE handle, DWORD* status) {
 
 BOOL EscapeCommFunction(HANDLE handle, DWORD code) {
     Call port(handle);
-    if (!port) {
+    if (!port || Vanished(*port)) {
         return 0;
+    }
+    {
+        // Under handshaking the line belongs to the driver's flow control.
+        std::lock_guard lock(port->settingsLock);
+        const bool rts = code == SETRTS || code == CLRRTS;
+        const bool dtr = code == SETDTR || code == CLRDTR;
+        if ((rts && RtsControl(port->dcb) == RTS_CONTROL_HANDSHAKE) ||
+            (dtr && DtrControl(port->dcb) == DTR_CONTROL_HANDSHAKE)) {
+            kernel::DebugPrint("%s: %s is under handshake flow control\n", port->name.c_str(),
+                               rts ? "RTS" : "DTR");
+            return 0;
+        }
     }
     return port->driver->Escape(code) ? 1 : 0;
 }

@@ -42,6 +42,25 @@ inline DCB DefaultDcb() {
     return dcb;
 }
 
+// Checks that every call but ReadFile, ClearCommError and CloseHandle fails on a port whose
+// device has gone.
+inline void ExpectCallsNeedingTheDeviceFail(HANDLE port) {
+    DCB dcb = DefaultDcb();
+    COMMTIMEOUTS timeouts{};
+    DWORD word = 0;
+    DWORD written = 0;
+    EXPECT_FALSE(GetCommState(port, &dcb));
+    EXPECT_FALSE(SetCommState(port, &dcb));
+    EXPECT_FALSE(GetCommTimeouts(port, &timeouts));
+    EXPECT_FALSE(SetCommTimeouts(port, &timeouts));
+    EXPECT_FALSE(SetCommMask(port, EV_RXCHAR));
+    EXPECT_FALSE(WaitCommEvent(port, &word));
+    EXPECT_FALSE(WriteFile(port, "x", 1, &written));
+    EXPECT_FALSE(GetCommModemStatus(port, &word));
+    EXPECT_FALSE(EscapeCommFunction(port, SETDTR));
+    EXPECT_FALSE(SetCommBreak(port));
+}
+
 inline constexpr COMMTIMEOUTS kTerminalTimeouts{MAXDWORD, 0, 0, 0, 0};
 inline constexpr COMMTIMEOUTS kDeviceLoopbackTimeouts{0, 0, 10000, 0, 0};
 inline constexpr COMMTIMEOUTS kDesktopLoopbackTimeouts{0, 1, 50, 0, 0};

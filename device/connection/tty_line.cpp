@@ -73,7 +73,7 @@ bool SetTermios(int fd, const termios2& tio) {
 
 class TtyLine final : public LineDriver {
   public:
-    TtyLine(std::string name, int fd, bool errorMarks, PortCore& core);
+    TtyLine(std::string name, int fd, bool pseudoTerminal, PortCore& core);
     ~TtyLine() override;
 
     bool ApplyState(const DCB& dcb) override;
@@ -108,7 +108,8 @@ class TtyLine final : public LineDriver {
 
     const std::string name_;
     const int fd_;
-    const bool errorMarks_;  // the line can carry line errors: read with in-band marks
+    const bool pseudoTerminal_;  // no wire: always 8N1, no line errors, no modem lines
+    const bool errorMarks_;      // the line can carry line errors: read with in-band marks
     PortCore& core_;
     int wakeFd_ = -1;                     // the ring has room again
     int cancelFd_ = -1;                   // set once, at close; never drained
@@ -131,8 +132,12 @@ class TtyLine final : public LineDriver {
     bool hasModem_ = false;
 };
 
-TtyLine::TtyLine(std::string name, int fd, bool errorMarks, PortCore& core)
-    : name_(std::move(name)), fd_(fd), errorMarks_(errorMarks), core_(core) {
+TtyLine::TtyLine(std::string name, int fd, bool pseudoTerminal, PortCore& core)
+    : name_(std::move(name)),
+      fd_(fd),
+      pseudoTerminal_(pseudoTerminal),
+      errorMarks_(!pseudoTerminal),
+      core_(core) {
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     cancelFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
@@ -379,6 +384,13 @@ void TtyLine::LineGone() {
 }
 
 bool TtyLine::ApplyState(const DCB& dcb) {
+    // The pty driver forces 8 data bits and no parity but keeps CSTOPB, so a read-back alone
+    // would take two stop bits for held.
+    if (pseudoTerminal_ &&
+        (dcb.ByteSize != 8 || dcb.Parity != NOPARITY || dcb.StopBits != ONESTOPBIT)) {
+        kernel::DebugPrint("%s: a pseudo-terminal runs 8N1 only\n", name_.c_str());
+        return false;
+    }
     termios2 before{};
     if (!GetTermios(fd_, &before)) {
         return false;
@@ -554,14 +566,14 @@ std::unique_ptr<LineDriver> OpenTtyLine(const std::string& portName, const std::
         close(fd);
         return nullptr;
     }
-    const bool errorMarks = !IsPseudoTerminal(fd);
-    if (!MakeRaw(fd, errorMarks)) {
+    const bool pseudoTerminal = IsPseudoTerminal(fd);
+    if (!MakeRaw(fd, !pseudoTerminal)) {
         kernel::DebugPrint("%s: cannot set up %s: %s\n", name, path.c_str(),
                            std::generic_category().message(errno).c_str());
         close(fd);
         return nullptr;
     }
-    return std::make_unique<TtyLine>(portName, fd, errorMarks, core);
+    return std::make_unique<TtyLine>(portName, fd, pseudoTerminal, core);
 }
 
 }  // namespace serial

@@ -159,6 +159,11 @@ TEST_F(PseudoTerminal, ReceivedBytesRaiseTheReceiveEvent) {
     EXPECT_TRUE(ReadFile(port_, &byte, 1, &got));
     EXPECT_EQ(got, 0u) << "the terminal's read returns at once when nothing is buffered";
     EXPECT_TRUE(ReadFile(port_, &byte, 0, &got));
+    EXPECT_TRUE(ReadFile(port_, nullptr, 0, &got)) << "nothing asked, nothing to fail";
+    EXPECT_EQ(got, 0u);
+    DWORD written = 7;
+    EXPECT_TRUE(WriteFile(port_, nullptr, 0, &written));
+    EXPECT_EQ(written, 0u);
     FarEndWrites("m");
     ASSERT_TRUE(WaitCommEvent(port_, &events)) << "a read of nothing leaves the port working";
     ASSERT_TRUE(ReadFile(port_, &byte, 1, &got));
@@ -169,9 +174,10 @@ TEST_F(PseudoTerminal, RatesAreHeldAndWhatTheDriverChangesIsRefused) {
     struct Case {
         DWORD rate;
         BYTE bits, parity, stop;
-        bool held;  // a pseudo-terminal forces 8 data bits without parity
+        bool held;  // a pseudo-terminal runs 8N1 at any rate
     } cases[] = {
-        {300, 8, NOPARITY, ONESTOPBIT, true},     {14400, 8, NOPARITY, TWOSTOPBITS, true},
+        {300, 8, NOPARITY, ONESTOPBIT, true},     {14400, 8, NOPARITY, ONESTOPBIT, true},
+        {14400, 8, NOPARITY, TWOSTOPBITS, false}, {9600, 8, ODDPARITY, ONESTOPBIT, false},
         {115200, 8, NOPARITY, ONESTOPBIT, true},  {921600, 8, NOPARITY, ONESTOPBIT, true},
         {1382400, 8, NOPARITY, ONESTOPBIT, true}, {9600, 7, EVENPARITY, ONESTOPBIT, false},
         {9600, 8, MARKPARITY, ONESTOPBIT, false}, {9600, 4, NOPARITY, ONESTOPBIT, false},
@@ -245,20 +251,29 @@ TEST_F(PseudoTerminal, AFarEndThatGoesAwayFailsTheCalls) {
     EXPECT_FALSE(WriteFile(port_, "x", 1, &written));
 }
 
-TEST_F(PseudoTerminal, BytesSentJustBeforeAHangUpAreStillRead) {
+TEST_F(PseudoTerminal, AfterAHangUpOnlyWhatArrivedBeforeCanBeCollected) {
     // The I/O thread takes the bytes into the port's ring before the far end goes away (the
     // kernel itself flushes what it still holds at a hang-up).
     FarEndWrites("bye");
     std::this_thread::sleep_for(50ms);
     close(master_);
     master_ = -1;
-    std::this_thread::sleep_for(50ms);
+    DWORD written = 0;
+    EXPECT_FALSE(WriteFile(port_, "x", 1, &written)) << "the write meets the hang-up";
+    testing::ExpectCallsNeedingTheDeviceFail(port_);
+
+    DWORD errors = 1;
+    COMSTAT status;
+    ASSERT_TRUE(ClearCommError(port_, &errors, &status)) << "three bytes are left to read";
+    EXPECT_EQ(errors, 0u);
+    EXPECT_EQ(status.cbInQue, 3u);
     std::string got(16, '\0');
     DWORD count = 0;
     EXPECT_TRUE(ReadFile(port_, got.data(), 16, &count));
     EXPECT_EQ(got.substr(0, count), "bye");
     EXPECT_FALSE(ReadFile(port_, got.data(), 16, &count));
     EXPECT_EQ(count, 0u);
+    EXPECT_FALSE(ClearCommError(port_, &errors, &status)) << "nothing is left to report";
 }
 
 TEST_F(PseudoTerminal, APseudoTerminalHasNoModemLines) {

@@ -87,6 +87,16 @@ TEST_F(VirtualPorts, LoopbackReturnsWhatWasWrittenUnderEachTestersTimeouts) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 170ms);
 }
 
+TEST_F(VirtualPorts, CallsForNoBytesSucceedAtOnce) {
+    const HANDLE port = Configured("COM1:", COMMTIMEOUTS{});
+    DWORD count = 7;
+    EXPECT_TRUE(ReadFile(port, nullptr, 0, &count));
+    EXPECT_EQ(count, 0u);
+    count = 7;
+    EXPECT_TRUE(WriteFile(port, nullptr, 0, &count));
+    EXPECT_EQ(count, 0u);
+}
+
 TEST_F(VirtualPorts, ReadWaitsForTheCountWhenTimeoutsAreZero) {
     const HANDLE port = Configured("COM1:", COMMTIMEOUTS{});
     auto reader = std::async(std::launch::async, [port] { return Read(port, 6); });
@@ -119,6 +129,21 @@ TEST_F(VirtualPorts, ModemLinesFollowThePlugAndRaiseEvents) {
     EXPECT_EQ(events, EV_RING | EV_RXCHAR);
     GetCommModemStatus(port, &status);
     EXPECT_EQ(status, MS_RING_ON);
+}
+
+TEST_F(VirtualPorts, UnderHandshakeTheLineIsNotTheCallersToSet) {
+    DCB rtsCts = DefaultDcb();
+    rtsCts.flags = (rtsCts.flags & ~0x3000u) | 0x2000u | kFlagOutxCtsFlow;
+    const HANDLE a = Configured("COM3:", testing::kDeviceLoopbackTimeouts, rtsCts);
+    const HANDLE b = Configured("COM4:", testing::kDeviceLoopbackTimeouts, rtsCts);
+    EXPECT_FALSE(EscapeCommFunction(a, CLRRTS));
+    EXPECT_FALSE(EscapeCommFunction(a, SETRTS));
+    EXPECT_TRUE(EscapeCommFunction(a, CLRDTR)) << "DTR is not under handshake";
+    DWORD status = 0;
+    ASSERT_TRUE(GetCommModemStatus(b, &status));
+    EXPECT_EQ(status, MS_CTS_ON) << "RTS stays as flow control wants it";
+    Write(b, "still flows");
+    EXPECT_EQ(Read(a, 11), "still flows");
 }
 
 TEST_F(VirtualPorts, EventsOutsideTheMaskAreNotReported) {
@@ -249,9 +274,9 @@ TEST_F(VirtualPorts, AVanishedPortFailsEveryCallUntilItComesBack) {
     std::this_thread::sleep_for(20ms);
     SetPortVanished(1, true);
     EXPECT_FALSE(reader.get());
-    DWORD written = 0;
-    EXPECT_FALSE(WriteFile(port, "a", 1, &written));
-    EXPECT_FALSE(EscapeCommFunction(port, SETDTR));
+    testing::ExpectCallsNeedingTheDeviceFail(port);
+    DWORD errors = 0;
+    EXPECT_FALSE(ClearCommError(port, &errors, nullptr));
     CloseHandle(port);
     opened_.clear();
     EXPECT_EQ(Open("COM1:"), INVALID_HANDLE_VALUE);
