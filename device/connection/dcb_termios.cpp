@@ -60,6 +60,9 @@ std::string WhyDcbDoesNotFit(const DCB& dcb) {
     if ((dcb.flags & (kFlagOutX | kFlagInX)) && dcb.XonChar == dcb.XoffChar) {
         return "the same XON and XOFF character";
     }
+    if ((dcb.flags & kFlagInX) && !(dcb.flags & kFlagTXContinueOnXoff)) {
+        return "XON/XOFF input flow control that stops sending after XOFF (a tty sends on)";
+    }
     return {};
 }
 

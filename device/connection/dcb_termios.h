@@ -3,7 +3,8 @@
 //
 // A DCB that a tty cannot hold exactly is refused, never approximated: 4 data bits, 1.5 stop
 // bits other than with 5 data bits, DSR flow control or sensitivity, DTR handshake, RTS
-// toggle, one-sided RTS/CTS (the kernel only does both directions), the error character,
+// toggle, one-sided RTS/CTS (the kernel only does both directions), fInX without
+// fTXContinueOnXoff (the kernel keeps sending after it sent XOFF), the error character,
 // NUL stripping and abort-on-error.
 #pragma once
 

@@ -67,6 +67,7 @@ TEST(DcbTermios, SettingsATtyCannotHoldAreRefused) {
         Dcb(9600, 8, NOPARITY, ONESTOPBIT, 0x1093 | kFlagOutxCtsFlow),
         Dcb(9600, 8, NOPARITY, ONESTOPBIT, 0x0093 | (RTS_CONTROL_HANDSHAKE << kRtsControlShift)),
         Dcb(9600, 8, NOPARITY, ONESTOPBIT, 0x1093 | kFlagNull),
+        Dcb(9600, 8, NOPARITY, ONESTOPBIT, (0x1093 & ~kFlagTXContinueOnXoff) | kFlagInX),
     };
     for (const DCB& dcb : cases) {
         EXPECT_NE(WhyDcbDoesNotFit(dcb), "")

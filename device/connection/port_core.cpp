@@ -23,23 +23,61 @@ DWORD ReceiveEvents(const PortCore& core, const BYTE* data, std::size_t count) {
     return flagged ? EV_RXCHAR | EV_RXFLAG : EV_RXCHAR;
 }
 
-void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count) {
-    if (count == 0) {
-        return;
-    }
+namespace {
+
+// Adds plain data to the ring.
+void StoreBytes(PortCore& core, const BYTE* data, std::size_t count) {
     const std::size_t room = kReceiveCapacity - core.ringCount;
     const std::size_t taken = std::min(room, count);
-    std::size_t tail = (core.ringHead + core.ringCount) % kReceiveCapacity;
-    const std::size_t first = std::min(taken, kReceiveCapacity - tail);
-    std::memcpy(core.ring.data() + tail, data, first);
-    std::memcpy(core.ring.data(), data + first, taken - first);
-    core.ringCount += taken;
     if (taken > 0) {
+        const std::size_t tail = (core.ringHead + core.ringCount) % kReceiveCapacity;
+        const std::size_t first = std::min(taken, kReceiveCapacity - tail);
+        std::memcpy(core.ring.data() + tail, data, first);
+        std::memcpy(core.ring.data(), data + first, taken - first);
+        core.ringCount += taken;
         LatchEvents(core, ReceiveEvents(core, data, taken));
         core.wire->changed.notify_all();
     }
     if (taken < count) {
         LatchErrors(core, CE_RXOVER);
+    }
+}
+
+bool IsFlowChar(const PortCore& core, BYTE byte) {
+    return byte == static_cast<BYTE>(core.xonChar) || byte == static_cast<BYTE>(core.xoffChar);
+}
+
+}  // namespace
+
+void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count) {
+    if (count == 0) {
+        return;
+    }
+    std::size_t start = 0;
+    if (core.obeyXonXoff) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (IsFlowChar(core, data[i])) {
+                StoreBytes(core, data + start, i - start);
+                core.transmitHeld = data[i] == static_cast<BYTE>(core.xoffChar);
+                core.wire->changed.notify_all();
+                start = i + 1;
+            }
+        }
+    }
+    StoreBytes(core, data + start, count - start);
+    ReviewThrottle(core);
+}
+
+void ReviewThrottle(PortCore& core) {
+    if (!core.throttle) {
+        return;
+    }
+    if (!core.throttled && core.ringCount > kThrottleAt) {
+        core.throttled = true;
+        core.throttle(true);
+    } else if (core.throttled && core.ringCount <= kResumeAt) {
+        core.throttled = false;
+        core.throttle(false);
     }
 }
 
@@ -90,6 +128,15 @@ void SettleArrivals(PortCore& core, Clock::time_point now) {
     }
 }
 
+Clock::time_point ThrottleDue(const PortCore& core) {
+    if (!core.throttle || core.throttled || core.ringCount > kThrottleAt) {
+        return Clock::time_point::max();
+    }
+    const std::size_t crossing = kThrottleAt + 1 - core.ringCount;
+    return core.scheduled.size() >= crossing ? core.scheduled[crossing - 1].at
+                                             : Clock::time_point::max();
+}
+
 std::size_t PendingBytes(const PortCore& core) {
     return core.ringCount + core.scheduled.size();
 }
@@ -102,19 +149,28 @@ bool Ended(const PortCore& core) {
 
 // Sleeps on the wire until `deadline`, or until the scheduled arrival that completes what the
 // caller waits for is due (`wanted` more arrivals), so that paced bytes land on time without a
-// polling thread and a long read does not wake for every byte.
+// polling thread and a long read does not wake for every byte; or until the bytes on their
+// way to the far receiver make its flow control answer.
 void WaitOnWire(PortCore& core, std::unique_lock<std::mutex>& lock, Clock::time_point deadline,
                 std::size_t wanted) {
     if (!core.scheduled.empty()) {
         const std::size_t index = std::min(std::max<std::size_t>(wanted, 1), core.scheduled.size());
         deadline = std::min(deadline, core.scheduled[index - 1].at);
     }
+    // The far receiver's flow control answers over the line (XOFF, RTS): wake when it acts.
+    if (core.fed != nullptr) {
+        deadline = std::min(deadline, ThrottleDue(*core.fed));
+    }
     if (deadline == Clock::time_point::max()) {
         core.wire->changed.wait(lock);
     } else {
         core.wire->changed.wait_until(lock, deadline);
     }
-    SettleArrivals(core, Clock::now());
+    const Clock::time_point now = Clock::now();
+    if (core.fed != nullptr) {
+        SettleArrivals(*core.fed, now);
+    }
+    SettleArrivals(core, now);
 }
 
 std::size_t TakeFromRing(PortCore& core, BYTE* buffer, std::size_t count) {
@@ -131,7 +187,7 @@ std::size_t TakeFromRing(PortCore& core, BYTE* buffer, std::size_t count) {
         core.receivePaused = false;
         core.resumeReceive();
     }
-    // A writer held back by a full ring may go on.
+    ReviewThrottle(core);
     core.wire->changed.notify_all();
     return taken;
 }

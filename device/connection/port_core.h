@@ -40,6 +40,10 @@ struct Arrival {
 };
 
 inline constexpr std::size_t kReceiveCapacity = std::size_t{64} * 1024;
+// A receiver with flow control asks its sender to stop when its ring holds more than
+// kThrottleAt bytes, and to go on once it has drained to kResumeAt.
+inline constexpr std::size_t kThrottleAt = kReceiveCapacity / 4 * 3;
+inline constexpr std::size_t kResumeAt = kReceiveCapacity / 2;
 
 struct PortCore {
     explicit PortCore(std::shared_ptr<Wire> sharedWire);
@@ -65,6 +69,21 @@ struct PortCore {
     // lock, when a read has made room again.
     bool receivePaused = false;
     std::function<void()> resumeReceive;
+
+    // Flow control that a virtual line models byte for byte (a tty leaves it to the kernel).
+    // With obeyXonXoff (fOutX) a received xoffChar holds this port's transmitter and xonChar
+    // releases it; both are taken out of the data. SETXOFF and SETXON act the same way.
+    bool obeyXonXoff = false;
+    char xonChar = 0x11;
+    char xoffChar = 0x13;
+    bool transmitHeld = false;
+    // Called, under the lock, with true when the ring fills past kThrottleAt and with false
+    // when it has drained to kResumeAt: the line sends XOFF or XON, lowers or raises RTS.
+    std::function<void(bool stop)> throttle;
+    bool throttled = false;
+    // The receiver this port's transmitter feeds, on a virtual line: a wait here must wake
+    // when the bytes on their way there make its flow control act.
+    PortCore* fed = nullptr;
 };
 
 // `milliseconds` after `from`; time_point::max() when that lies beyond what the clock counts,
@@ -73,9 +92,15 @@ Clock::time_point Later(Clock::time_point from, std::uint64_t milliseconds);
 // When a write of `count` bytes gives up: never when both write time-outs are 0.
 Clock::time_point WriteDeadline(const COMMTIMEOUTS& timeouts, DWORD count);
 
-// Adds bytes to the ring; what does not fit is lost and latched as CE_RXOVER. Raises
-// EV_RXCHAR, and EV_RXFLAG when the event character is among them.
+// Receives bytes: flow characters act on the transmitter (obeyXonXoff), the rest go to the
+// ring; what does not fit is lost and latched as CE_RXOVER. Raises EV_RXCHAR, and EV_RXFLAG
+// when the event character is among them, and throttles the sender past the limit.
 void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count);
+// Calls the throttle when the ring's fill has crossed a limit since the last call.
+void ReviewThrottle(PortCore& core);
+// When the bytes on their way will fill the ring past kThrottleAt (unless read before);
+// time_point::max() when they will not or the ring has no throttle.
+Clock::time_point ThrottleDue(const PortCore& core);
 // The events that receiving these bytes raises: EV_RXCHAR, and EV_RXFLAG with the event
 // character among them.
 DWORD ReceiveEvents(const PortCore& core, const BYTE* data, std::size_t count);

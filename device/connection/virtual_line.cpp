@@ -66,7 +66,8 @@ VirtualEnd* FarEnd(VirtualWire& wire, int end) {
     }
 }
 
-// Recomputes the modem inputs of every open end from the outputs that feed them.
+// Recomputes the modem inputs of every open end from the outputs that feed them, and which
+// receiver each transmitter feeds.
 void PropagateLines(VirtualWire& wire) {
     for (int end = 0; end < 2; ++end) {
         VirtualEnd& self = wire.ends[end];
@@ -74,6 +75,7 @@ void PropagateLines(VirtualWire& wire) {
             continue;
         }
         const VirtualEnd* far = FarEnd(wire, end);
+        self.core->fed = far != nullptr ? far->core : nullptr;
         DWORD status = self.ring ? MS_RING_ON : 0;
         if (far != nullptr && far->core != nullptr) {
             status |= (far->rts ? MS_CTS_ON : 0) | (far->dtr ? MS_DSR_ON | MS_RLSD_ON : 0);
@@ -100,6 +102,33 @@ void Schedule(PortCore& core, Clock::time_point at, BYTE byte, ArrivalKind kind)
     core.scheduled.push_back({at, byte, kind});
 }
 
+// Queues an arrival at its time, ahead of later ones: a flow character that a UART sends
+// before the bytes waiting in its transmit buffer.
+void ScheduleAhead(PortCore& core, Clock::time_point at, BYTE byte) {
+    const auto later = std::upper_bound(
+        core.scheduled.begin(), core.scheduled.end(), at,
+        [](Clock::time_point t, const Arrival& arrival) { return t < arrival.at; });
+    core.scheduled.insert(later, {at, byte, ArrivalKind::kData});
+}
+
+// How many of `count` bytes can go to `receiver` at once before its flow state may change:
+// up to the byte that fills it past its limit, or up to a flow character it acts on.
+std::size_t BytesBeforeFlowChange(const PortCore& receiver, const BYTE* data, std::size_t count) {
+    std::size_t piece = count;
+    if (receiver.throttle && !receiver.throttled && receiver.ringCount <= kThrottleAt) {
+        piece = std::min(piece, kThrottleAt + 1 - receiver.ringCount);
+    }
+    if (receiver.obeyXonXoff) {
+        for (std::size_t i = 0; i < piece; ++i) {
+            if (data[i] == static_cast<BYTE>(receiver.xonChar) ||
+                data[i] == static_cast<BYTE>(receiver.xoffChar)) {
+                return i + 1;
+            }
+        }
+    }
+    return piece;
+}
+
 class VirtualLine final : public LineDriver {
   public:
     VirtualLine(std::string name, std::shared_ptr<VirtualWire> wire, int end)
@@ -120,7 +149,17 @@ class VirtualLine final : public LineDriver {
     VirtualEnd& Self() { return wire_->ends[end_]; }
     // The wire is symmetric: the end that feeds us is the end we feed.
     VirtualEnd* ReceiverEnd() { return FarEnd(*wire_, end_); }
-    void Transmit(const BYTE* data, std::size_t count, Clock::time_point now);
+    // Whether flow control holds this end's transmitter now.
+    bool TransmitterHeld();
+    // Sends bytes from `data`, in pieces so that flow control takes effect at the byte that
+    // triggers it; returns how many went out before the transmitter was held.
+    std::size_t Transmit(const BYTE* data, std::size_t count, Clock::time_point now);
+    // The receiver's flow control: XOFF/XON with fInX, RTS with RTS handshake.
+    void Throttle(bool stop);
+    // Puts a flow character on the line ahead of the bytes waiting to be sent.
+    void SendFlowChar(char flowChar);
+    // When a writer held by a received XOFF should look again: when the next XON arrives.
+    Clock::time_point NextXonArrival();
 
     const std::string name_;
     const std::shared_ptr<VirtualWire> wire_;
@@ -130,11 +169,30 @@ class VirtualLine final : public LineDriver {
 bool VirtualLine::ApplyState(const DCB& dcb) {
     std::lock_guard lock(wire_->lock);
     VirtualEnd& self = Self();
+    PortCore& mine = *self.core;
+    // A receiver that has asked its sender to stop lets it go on under the old settings
+    // first; the new ones then decide afresh.
+    if (mine.throttled) {
+        mine.throttled = false;
+        Throttle(false);
+    }
     self.dcb = dcb;
     self.dtr = DtrControl(dcb) == DTR_CONTROL_ENABLE;
-    // A handshaking RTS stays raised: the receive queue's room is what holds a writer back.
     self.rts = RtsControl(dcb) != RTS_CONTROL_DISABLE;
+    mine.obeyXonXoff = (dcb.flags & kFlagOutX) != 0;
+    mine.xonChar = dcb.XonChar;
+    mine.xoffChar = dcb.XoffChar;
+    if (!mine.obeyXonXoff) {
+        mine.transmitHeld = false;  // as a tty restarts output when IXON goes off
+    }
+    if ((dcb.flags & kFlagInX) || RtsControl(dcb) == RTS_CONTROL_HANDSHAKE) {
+        mine.throttle = [this](bool stop) { Throttle(stop); };
+    } else {
+        mine.throttle = nullptr;
+    }
     PropagateLines(*wire_);
+    ReviewThrottle(mine);
+    wire_->changed.notify_all();
     return true;
 }
 
@@ -149,44 +207,105 @@ void VirtualLine::ReadState(DCB* dcb) {
     dcb->XoffChar = held.XoffChar;
 }
 
-void VirtualLine::Transmit(const BYTE* data, std::size_t count, Clock::time_point now) {
+void VirtualLine::Throttle(bool stop) {
+    VirtualEnd& self = Self();
+    if (self.dcb.flags & kFlagInX) {
+        SendFlowChar(stop ? self.dcb.XoffChar : self.dcb.XonChar);
+    }
+    if (RtsControl(self.dcb) == RTS_CONTROL_HANDSHAKE) {
+        self.rts = !stop;
+        PropagateLines(*wire_);
+    }
+}
+
+void VirtualLine::SendFlowChar(char flowChar) {
     VirtualEnd& self = Self();
     VirtualEnd* far = ReceiverEnd();
-    PortCore* receiver = far != nullptr ? far->core : nullptr;
-    const bool faultsArmed = self.dropAfter >= 0 || self.changeAfter >= 0 ||
-                             (far != nullptr && far->receiveError.has_value());
-    if (receiver != nullptr && !self.paced && !faultsArmed) {
-        DeliverBytes(*receiver, data, count);
+    if (far == nullptr || far->core == nullptr) {
         return;
     }
+    const auto byte = static_cast<BYTE>(flowChar);
+    if (self.paced) {
+        // After the character on the wire now; it takes its own time on the line too.
+        const Clock::time_point now = Clock::now();
+        const Clock::duration characterTime = CharacterTime(self.dcb);
+        ScheduleAhead(*far->core, now + characterTime, byte);
+        self.lineFreeAt = std::max(now, self.lineFreeAt) + characterTime;
+    } else {
+        DeliverBytes(*far->core, &byte, 1);
+    }
+    wire_->changed.notify_all();
+}
+
+bool VirtualLine::TransmitterHeld() {
+    VirtualEnd& self = Self();
+    const PortCore& mine = *self.core;
+    return mine.transmitHeld ||
+           ((self.dcb.flags & kFlagOutxCtsFlow) != 0 && (mine.modem & MS_CTS_ON) == 0);
+}
+
+std::size_t VirtualLine::Transmit(const BYTE* data, std::size_t count, Clock::time_point now) {
+    VirtualEnd& self = Self();
     const Clock::duration characterTime = CharacterTime(self.dcb);
-    for (std::size_t i = 0; i < count; ++i) {
-        BYTE byte = data[i];
-        Clock::time_point at = now;
-        if (self.paced) {
-            at = std::max(now, self.lineFreeAt) + characterTime;
-            self.lineFreeAt = at;
+    std::size_t sent = 0;
+    while (sent < count && !TransmitterHeld()) {
+        // Looked up afresh for each piece: flow control may change the far end's state.
+        VirtualEnd* far = ReceiverEnd();
+        PortCore* receiver = far != nullptr ? far->core : nullptr;
+        std::size_t piece = count - sent;
+        if (receiver != nullptr && !self.paced) {
+            piece = BytesBeforeFlowChange(*receiver, data + sent, piece);
         }
-        if (self.dropAfter >= 0 && self.dropAfter-- == 0) {
+        const bool faultsArmed = self.dropAfter >= 0 || self.changeAfter >= 0 ||
+                                 (far != nullptr && far->receiveError.has_value());
+        if (receiver != nullptr && !self.paced && !faultsArmed) {
+            DeliverBytes(*receiver, data + sent, piece);
+            sent += piece;
             continue;
         }
-        if (self.changeAfter >= 0 && self.changeAfter-- == 0) {
-            byte ^= self.changeFlip;
+        for (std::size_t i = 0; i < piece; ++i) {
+            BYTE byte = data[sent + i];
+            Clock::time_point at = now;
+            if (self.paced) {
+                at = std::max(now, self.lineFreeAt) + characterTime;
+                self.lineFreeAt = at;
+            }
+            if (self.dropAfter >= 0 && self.dropAfter-- == 0) {
+                continue;
+            }
+            if (self.changeAfter >= 0 && self.changeAfter-- == 0) {
+                byte ^= self.changeFlip;
+            }
+            if (receiver == nullptr) {
+                continue;
+            }
+            ArrivalKind kind = ArrivalKind::kData;
+            if (far->receiveError) {
+                kind = *far->receiveError;
+                far->receiveError.reset();
+            }
+            Schedule(*receiver, at, byte, kind);
         }
-        if (receiver == nullptr) {
-            continue;
+        sent += piece;
+        if (receiver != nullptr) {
+            SettleArrivals(*receiver, now);
         }
-        ArrivalKind kind = ArrivalKind::kData;
-        if (far->receiveError) {
-            kind = *far->receiveError;
-            far->receiveError.reset();
-        }
-        Schedule(*receiver, at, byte, kind);
     }
-    if (receiver != nullptr) {
-        SettleArrivals(*receiver, now);
-        receiver->wire->changed.notify_all();
+    wire_->changed.notify_all();
+    return sent;
+}
+
+Clock::time_point VirtualLine::NextXonArrival() {
+    const PortCore& mine = *Self().core;
+    if (mine.obeyXonXoff) {
+        for (const Arrival& arrival : mine.scheduled) {
+            if (arrival.kind == ArrivalKind::kData &&
+                arrival.byte == static_cast<BYTE>(mine.xonChar)) {
+                return arrival.at;
+            }
+        }
     }
+    return Clock::time_point::max();
 }
 
 BOOL VirtualLine::Write(const BYTE* data, DWORD count, DWORD* written,
@@ -200,7 +319,6 @@ BOOL VirtualLine::Write(const BYTE* data, DWORD count, DWORD* written,
         limit = std::min<DWORD>(count, static_cast<DWORD>(self.writeLimit));
         self.writeLimit = -1;
     }
-    const bool flowControl = (self.dcb.flags & (kFlagOutxCtsFlow | kFlagOutX)) != 0;
     DWORD done = 0;
     BOOL result = 1;
     while (done < limit) {
@@ -208,20 +326,18 @@ BOOL VirtualLine::Write(const BYTE* data, DWORD count, DWORD* written,
             result = 0;
             break;
         }
-        VirtualEnd* far = ReceiverEnd();
-        PortCore* receiver = far != nullptr ? far->core : nullptr;
         const Clock::time_point now = Clock::now();
-        if (receiver != nullptr) {
-            SettleArrivals(*receiver, now);
+        // What has arrived by now may hold or release this transmitter (XON/XOFF, and on a
+        // loopback plug its own bytes), or make the receiver throttle.
+        SettleArrivals(mine, now);
+        if (VirtualEnd* far = ReceiverEnd(); far != nullptr && far->core != nullptr) {
+            SettleArrivals(*far->core, now);
         }
-        std::size_t canSend = limit - done;
-        Clock::time_point wakeAt = deadline;
-        if ((self.dcb.flags & kFlagOutxCtsFlow) && !(mine.modem & MS_CTS_ON)) {
-            canSend = 0;
-        }
-        if (receiver != nullptr && flowControl) {
-            canSend = std::min(
-                canSend, kReceiveCapacity - std::min(kReceiveCapacity, PendingBytes(*receiver)));
+        const bool held = TransmitterHeld();
+        std::size_t canSend = held ? 0 : limit - done;
+        Clock::time_point wakeAt = held ? std::min(deadline, NextXonArrival()) : deadline;
+        if (VirtualEnd* far = ReceiverEnd(); far != nullptr && far->core != nullptr) {
+            wakeAt = std::min(wakeAt, ThrottleDue(*far->core));
         }
         if (self.paced) {
             // The transmitter holds what is still on its way, whether anyone listens or not.
@@ -235,8 +351,7 @@ BOOL VirtualLine::Write(const BYTE* data, DWORD count, DWORD* written,
             wakeAt = std::min(wakeAt, self.lineFreeAt - characterTime * keep);
         }
         if (canSend > 0) {
-            Transmit(data + done, canSend, now);
-            done += static_cast<DWORD>(canSend);
+            done += static_cast<DWORD>(Transmit(data + done, canSend, now));
             continue;
         }
         if (now >= deadline) {
@@ -276,8 +391,12 @@ bool VirtualLine::Escape(DWORD code) {
             }
             return true;
         case CLRBREAK:
+            return true;
         case SETXOFF:
         case SETXON:
+            // As if the flow character had been received.
+            self.core->transmitHeld = code == SETXOFF;
+            wire_->changed.notify_all();
             return true;
         default:
             return false;
@@ -308,11 +427,13 @@ DWORD VirtualLine::OutputQueued() {
 void VirtualLine::Shutdown() {
     std::lock_guard lock(wire_->lock);
     VirtualEnd& self = Self();
+    self.core->throttle = nullptr;
+    self.core->fed = nullptr;
     self.core = nullptr;
     self.rts = false;
     self.dtr = false;
     PropagateLines(*wire_);
-    // A far-end writer waiting for this end's receive room goes on: nobody listens now.
+    // Far-end waiters look again: nobody listens now, the lines have dropped.
     wire_->changed.notify_all();
 }
 

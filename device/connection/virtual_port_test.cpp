@@ -20,6 +20,21 @@ using namespace std::chrono_literals;
 using testing::DefaultDcb;
 using testing::Open;
 
+// Writes give up after 50 ms: a held transmitter shows as a write of nothing.
+constexpr COMMTIMEOUTS kWritesGiveUp{MAXDWORD, 0, 0, 0, 50};
+
+DCB RtsCtsDcb() {
+    DCB dcb = DefaultDcb();
+    dcb.flags = (dcb.flags & ~0x3000u) | 0x2000u | kFlagOutxCtsFlow;
+    return dcb;
+}
+
+DCB XonXoffDcb(DWORD flags) {
+    DCB dcb = DefaultDcb();
+    dcb.flags |= flags;
+    return dcb;
+}
+
 class VirtualPorts : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -379,13 +394,23 @@ TEST_F(VirtualPorts, ClosingWakesEveryBlockedCall) {
         DWORD written = 0;
         return WriteFile(port, "held", 4, &written, nullptr);
     });
+    // A loopback plug whose transmitter is held as if by a received XOFF.
+    const HANDLE stopped = Configured("COM1:", COMMTIMEOUTS{}, XonXoffDcb(kFlagOutX));
+    ASSERT_TRUE(EscapeCommFunction(stopped, SETXOFF));
+    auto xoffWriter = std::async(std::launch::async, [stopped] {
+        DWORD written = 0;
+        return WriteFile(stopped, "held", 4, &written, nullptr);
+    });
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(writer.wait_for(0ms), std::future_status::timeout);
+    EXPECT_EQ(xoffWriter.wait_for(0ms), std::future_status::timeout);
     ASSERT_TRUE(CloseHandle(port));
+    ASSERT_TRUE(CloseHandle(stopped));
     opened_.clear();
     EXPECT_FALSE(waiter.get());
     EXPECT_FALSE(reader.get());
     EXPECT_FALSE(writer.get());
+    EXPECT_FALSE(xoffWriter.get());
     // The port is free again at once.
     Configured("COM2:", testing::kTerminalTimeouts);
 }
@@ -400,13 +425,138 @@ TEST_F(VirtualPorts, AFullReceiveQueueLosesBytesOnlyWithoutFlowControl) {
     EXPECT_EQ(errors, CE_RXOVER);
     EXPECT_EQ(status.cbInQue, kReceiveCapacity);
 
-    DCB rtsCts = DefaultDcb();
-    rtsCts.flags = (rtsCts.flags & ~0x3000u) | 0x2000u | kFlagOutxCtsFlow;
-    const HANDLE a = Configured("COM3:", testing::kDeviceLoopbackTimeouts, rtsCts);
-    const HANDLE b = Configured("COM4:", testing::kDeviceLoopbackTimeouts, rtsCts);
-    auto writer = std::async(std::launch::async, [a, &burst] { Write(a, burst); });
+    for (const DCB& flow : {RtsCtsDcb(), XonXoffDcb(kFlagOutX | kFlagInX)}) {
+        const HANDLE a = Configured("COM3:", testing::kDeviceLoopbackTimeouts, flow);
+        const HANDLE b = Configured("COM4:", testing::kDeviceLoopbackTimeouts, flow);
+        auto writer = std::async(std::launch::async, [a, &burst] { Write(a, burst); });
+        std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(writer.wait_for(0ms), std::future_status::timeout) << "held back, not dropped";
+        EXPECT_EQ(Read(b, static_cast<DWORD>(burst.size())), burst);
+        writer.get();
+        ClearCommError(b, &errors, &status);
+        EXPECT_EQ(errors, 0u);
+        CloseHandle(a);
+        CloseHandle(b);
+        opened_.resize(1);
+    }
+}
+
+TEST_F(VirtualPorts, SetXoffHoldsTheTransmitterUntilSetXon) {
+    struct Case {
+        const char* sender;
+        const char* receiver;
+    } cases[] = {{"COM1:", "COM1:"}, {"COM3:", "COM4:"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sender);
+        const HANDLE sender = Configured(c.sender, kWritesGiveUp, XonXoffDcb(kFlagOutX));
+        const HANDLE receiver =
+            c.sender == c.receiver ? sender : Configured(c.receiver, kWritesGiveUp);
+        ASSERT_TRUE(EscapeCommFunction(sender, SETXOFF));
+        DWORD written = 9;
+        EXPECT_TRUE(WriteFile(sender, "data", 4, &written));
+        EXPECT_EQ(written, 0u) << "held as if an XOFF had been received";
+        ASSERT_TRUE(EscapeCommFunction(sender, SETXON));
+        Write(sender, "data");
+        EXPECT_EQ(Read(receiver, 10), "data");
+    }
+}
+
+TEST_F(VirtualPorts, AReceivedXoffHoldsTheTransmitterUntilXon) {
+    // From the far end of a null-modem cable: the flow characters do not reach the data.
+    const HANDLE near = Configured("COM3:", kWritesGiveUp, XonXoffDcb(kFlagOutX));
+    const HANDLE far = Configured("COM4:", kWritesGiveUp);
+    Write(far, "\x13");
+    DWORD written = 9;
+    EXPECT_TRUE(WriteFile(near, "data", 4, &written));
+    EXPECT_EQ(written, 0u);
+    Write(far, "\x11");
+    Write(near, "data");
+    EXPECT_EQ(Read(far, 10), "data");
+    EXPECT_EQ(Read(near, 10), "");
+
+    // A loopback plug hears its own data: the bytes after an XOFF in it wait for an XON.
+    const HANDLE plug = Configured("COM1:", kWritesGiveUp, XonXoffDcb(kFlagOutX));
+    EXPECT_TRUE(WriteFile(plug,
+                          "ab\x13"
+                          "cd",
+                          5, &written));
+    EXPECT_EQ(written, 3u);
+    EXPECT_EQ(Read(plug, 10), "ab");
+    ASSERT_TRUE(EscapeCommFunction(plug, SETXON));
+    EXPECT_TRUE(WriteFile(plug, "cd", 2, &written));
+    EXPECT_EQ(Read(plug, 10), "cd");
+}
+
+TEST_F(VirtualPorts, AReceiverWithFlowControlAsksItsSenderToStopAndGoOn) {
+    // The sender has no flow control of its own, so what the receiver asks shows: XOFF and XON
+    // as received bytes, or RTS as the sender's CTS.
+    struct Case {
+        const char* name;
+        DCB receiverDcb;
+        bool xonXoff;
+    } cases[] = {{"fInX", XonXoffDcb(kFlagInX), true}, {"RTS handshake", RtsCtsDcb(), false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HANDLE sender = Configured("COM3:", testing::kTerminalTimeouts);
+        const HANDLE receiver = Configured("COM4:", testing::kTerminalTimeouts, c.receiverDcb);
+        auto asked = [&] {
+            if (c.xonXoff) {
+                return Read(sender, 10);
+            }
+            DWORD status = 0;
+            GetCommModemStatus(sender, &status);
+            return std::string(status & MS_CTS_ON ? "" : "CTS low");
+        };
+        const std::string stop = c.xonXoff ? "\x13" : "CTS low";
+        const std::string goOn = c.xonXoff ? "\x11" : "";
+        Write(sender, std::string(kThrottleAt, 'f'));
+        EXPECT_EQ(asked(), "") << "not yet past the limit";
+        Write(sender, "f");
+        EXPECT_EQ(asked(), stop);
+        EXPECT_EQ(Read(receiver, kThrottleAt - kResumeAt).size(), kThrottleAt - kResumeAt);
+        EXPECT_EQ(asked(), c.xonXoff ? "" : stop) << "one byte above the resume mark";
+        EXPECT_EQ(Read(receiver, 1), "f");
+        EXPECT_EQ(asked(), goOn);
+        CloseHandle(sender);
+        CloseHandle(receiver);
+        opened_.clear();
+    }
+}
+
+TEST_F(VirtualPorts, OnAPacedLineFlowControlActsWhenItsBytesArrive) {
+    testing::UseMap("COM3 null-modem:slow paced\nCOM4 null-modem:slow paced\n");
+    DCB xonXoff = XonXoffDcb(kFlagOutX | kFlagInX);
+    xonXoff.BaudRate = 1382400;  // 7.2 us a character
+    const HANDLE a = Configured("COM3:", kWritesGiveUp, xonXoff);
+    const HANDLE b = Configured("COM4:", testing::kDeviceLoopbackTimeouts, xonXoff);
+
+    // The far end's XOFF holds this transmitter once it has arrived, its XON releases it.
+    Write(b, "\x13");
     std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(writer.wait_for(0ms), std::future_status::timeout) << "held back, not dropped";
+    DWORD written = 9;
+    EXPECT_TRUE(WriteFile(a, "data", 4, &written));
+    EXPECT_EQ(written, 0u);
+    Write(b, "\x11");
+    const COMMTIMEOUTS patient{MAXDWORD, 0, 0, 0, 0};
+    SetCommTimeouts(a, &patient);
+    Write(a, "data");
+    EXPECT_EQ(Read(b, 4), "data");
+
+    // A burst beyond the receive queue: the receiver stops the sender in time and lets it
+    // go on as it reads.
+    std::string burst;
+    for (std::size_t i = 0; burst.size() < kReceiveCapacity + 8192; ++i) {
+        burst += std::to_string(i) + ',';
+    }
+    auto writer = std::async(std::launch::async, [a, &burst] { Write(a, burst); });
+    COMSTAT status;
+    DWORD errors = 0;
+    for (int i = 0; i < 1000 && status.cbInQue <= kThrottleAt; ++i) {
+        std::this_thread::sleep_for(10ms);
+        ClearCommError(b, &errors, &status);
+    }
+    EXPECT_GT(status.cbInQue, kThrottleAt);
+    EXPECT_EQ(writer.wait_for(300ms), std::future_status::timeout) << "held back, not dropped";
     EXPECT_EQ(Read(b, static_cast<DWORD>(burst.size())), burst);
     writer.get();
     ClearCommError(b, &errors, &status);
