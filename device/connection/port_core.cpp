@@ -137,10 +137,6 @@ Clock::time_point ThrottleDue(const PortCore& core) {
                                              : Clock::time_point::max();
 }
 
-std::size_t PendingBytes(const PortCore& core) {
-    return core.ringCount + core.scheduled.size();
-}
-
 namespace {
 
 bool Ended(const PortCore& core) {

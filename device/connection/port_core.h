@@ -111,8 +111,6 @@ void LatchEvents(PortCore& core, DWORD evBits);
 void UpdateModem(PortCore& core, DWORD msBits);
 // Moves every scheduled arrival that is due by `now` into the ring.
 void SettleArrivals(PortCore& core, Clock::time_point now);
-// Bytes in the ring plus bytes still on their way.
-std::size_t PendingBytes(const PortCore& core);
 
 // Waits for an armed event. Returns 1 with the events, 1 with 0 when the mask was changed
 // meanwhile, and 0 at once when no event is armed, or once the port is closing or gone.
