@@ -15,6 +15,11 @@ bool IsNumberSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+bool IsControl(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code < 0x20 || code == 0x7F;
+}
+
 }  // namespace
 
 void ClearConsole(console::Console& con) {
@@ -72,7 +77,12 @@ bool ReadLine(console::Console& con, std::string& line) {
     if (rest.back() == '\n') {
         rest.remove_suffix(1);
     }
-    line.assign(rest.substr(0, kDirectoryLength));
+    line.clear();
+    for (const char c : rest) {
+        if (line.size() < kDirectoryLength && !IsControl(c)) {
+            line.push_back(c);
+        }
+    }
     DiscardInput(con);
     return true;
 }

@@ -31,7 +31,10 @@ bool ReadNumber(console::Console& con, std::int32_t& value);
 // Reads the next character as it is: an empty answer line yields "\n".
 bool ReadAnswerChar(console::Console& con, char& answer);
 
-// Reads the rest of the line without its line end, keeping at most kDirectoryLength characters.
+// Reads the rest of the line without its line end. Control characters (NUL, tab and the rest
+// below 0x20, and DEL) are dropped: the line goes into a file line whose fields are separated
+// by blanks, and no such character belongs in a directory name. Of what remains, at most
+// kDirectoryLength characters are kept.
 bool ReadLine(console::Console& con, std::string& line);
 
 // Throws away the rest of the current answer line; later lines stay buffered.

@@ -68,7 +68,8 @@ TEST(ReadAnswerCharTest, TakesTheNextCharacterUnchanged) {
         std::optional<char> answer;
     };
     const Case cases[] = {
-        {"y\n", 'y'}, {"\n", '\n'}, {" y\n", ' '}, {"\r\n", '\n'}, {"", std::nullopt},
+        {"y\n", 'y'},     {"\n", '\n'},     {" y\n", ' '},      {"\r\n", '\n'},
+        {"\r\r\n", '\n'}, {"\ry\r\n", 'y'}, {"", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.input));
@@ -89,6 +90,13 @@ TEST(ReadLineTest, ReadsTheWholeLineWithoutItsLineEnd) {
     const Case cases[] = {
         {"c:\\qrv stuff\n", "c:\\qrv stuff"},
         {"c:\\qrv\r\n", "c:\\qrv"},
+        // Control characters would break the file's CR LF lines and blank-separated fields.
+        {"c:\\dir\r\r\n", "c:\\dir"},
+        {"c:\\d\rir\n", "c:\\dir"},
+        {std::string("c:\\d\0ir\n", 8), "c:\\dir"},
+        {"\tc:\\a\x01"
+         "b\x1b[1m\x7f\n",
+         "c:\\ab[1m"},
         {"\n", ""},
         {"last", "last"},
         {"", std::nullopt},
@@ -106,7 +114,8 @@ TEST(ReadLineTest, ReadsTheWholeLineWithoutItsLineEnd) {
 }
 
 TEST(ReadLineTest, KeepsTheFirst255CharactersAndConsumesTheRest) {
-    const std::string longLine = std::string(255, 'a') + std::string(45, 'b');
+    // Dropped control characters do not count.
+    const std::string longLine = "\t" + std::string(255, 'a') + std::string(45, 'b');
     ScriptedConsole script(longLine + "\nnext\n");
     std::string line;
     ASSERT_TRUE(ReadLine(script.con, line));

@@ -54,6 +54,16 @@ TEST_F(ZandinstProgramTest, InputEndingInsideADialogueExitsWithTwoAndKeepsTheFil
     EXPECT_TRUE(file.ends_with(Crlf("\n\n" + stars + "\n;   End of QRV Files\n" + stars + "\n\n")));
 }
 
+TEST_F(ZandinstProgramTest, CarriageReturnsInAnswersNeverReachTheFile) {
+    const Outcome outcome = RunProgram("", "3\nn\nc:\\dir\r\r\n4\r\n");
+    EXPECT_EQ(outcome.status, 0);
+    const std::string file = ReadFileBytes("Lumarin.out");
+    EXPECT_NE(file.find("\r\nlumce.dll  c:\\dir\\LUMCE.DLL  NK SH\r\n"), std::string::npos);
+    for (std::size_t at = file.find('\r'); at != std::string::npos; at = file.find('\r', at + 1)) {
+        ASSERT_EQ(file[at + 1], '\n') << "a bare CR at byte " << at;
+    }
+}
+
 TEST_F(ZandinstProgramTest, UsageScreenExitsWithOne) {
     const Outcome outcome = RunProgram("a '/?'", "");
     EXPECT_EQ(outcome.status, 1);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <iostream>
+#include <string>
 
 namespace console {
 
@@ -83,9 +84,7 @@ bool FillInputLine(Console& con) {
         return false;
     }
     const bool hadLineEnd = !con.in->eof();
-    if (!con.line.empty() && con.line.back() == '\r') {
-        con.line.pop_back();
-    }
+    std::erase(con.line, '\r');
     if (hadLineEnd) {
         con.line.push_back('\n');
     }

@@ -23,7 +23,8 @@ struct Console {
     // Whether the key pause waits for a key of the controlling terminal.
     bool waitForKey = false;
     // The current input line; it ends with "\n" unless it was the last line and had no line end.
-    // A CR before the line end is dropped, so answers typed on any system read the same.
+    // Every carriage return is dropped, so that answers typed on any system read the same and
+    // no CR of an answer can reach a file whose lines end in CR LF.
     std::string line;
     // Index in line of the first character not yet read.
     std::size_t next = 0;
