@@ -1,5 +1,6 @@
 // What an open port needs from the line behind it, a tty or a virtual line. The receive
-// side lives in the port's PortCore, which the driver fills; the driver does the rest.
+// side lives in the port's PortCore, which the driver fills (a tty also lets the reading
+// thread fill it, through the core's DirectReceiver); the driver does the rest.
 //
 // Threads: every operation may be called from any thread, also while another thread is
 // inside another operation of the same driver. Cancel is called once, when CloseHandle
@@ -25,14 +26,6 @@ class LineDriver {
                        const COMMTIMEOUTS& timeouts) = 0;
     // SETRTS, CLRRTS, SETDTR, CLRDTR, SETBREAK, CLRBREAK, SETXOFF, SETXON.
     virtual bool Escape(DWORD code) = 0;
-    // Moves what the device holds right now into `buffer` when the port's ring is empty, so
-    // that a reader who keeps up takes bytes without a detour through the ring. Returns the
-    // count; 0 when there is nothing, the ring holds bytes, or the line has no such path.
-    virtual DWORD ReadWaiting(BYTE* buffer, DWORD count) {
-        (void)buffer;
-        (void)count;
-        return 0;
-    }
     virtual bool ModemStatus(DWORD* status) = 0;
     virtual DWORD OutputQueued() = 0;
     virtual void Cancel() = 0;

@@ -68,6 +68,13 @@ void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count) {
     ReviewThrottle(core);
 }
 
+void CommitBytes(PortCore& core, std::size_t count) {
+    const std::size_t tail = (core.ringHead + core.ringCount) % kReceiveCapacity;
+    core.ringCount += count;
+    LatchEvents(core, ReceiveEvents(core, core.ring.data() + tail, count));
+    core.wire->changed.notify_all();
+}
+
 void ReviewThrottle(PortCore& core) {
     if (!core.throttle) {
         return;
@@ -169,6 +176,30 @@ void WaitOnWire(PortCore& core, std::unique_lock<std::mutex>& lock, Clock::time_
     SettleArrivals(core, now);
 }
 
+// Holds a direct receiver's device for one read, and gives it back at the end.
+class HeldDevice {
+  public:
+    explicit HeldDevice(DirectReceiver* line) : line_(line) {}
+    ~HeldDevice() {
+        if (held_) {
+            line_->Leave();
+        }
+    }
+    HeldDevice(const HeldDevice&) = delete;
+    HeldDevice& operator=(const HeldDevice&) = delete;
+
+    DirectReceiver* line() const { return line_; }
+    bool held() const { return held_; }
+    bool Take() {
+        held_ = line_->Hold();
+        return held_;
+    }
+
+  private:
+    DirectReceiver* const line_;
+    bool held_ = false;
+};
+
 std::size_t TakeFromRing(PortCore& core, BYTE* buffer, std::size_t count) {
     const std::size_t taken = std::min(count, core.ringCount);
     if (taken == 0) {
@@ -176,15 +207,18 @@ std::size_t TakeFromRing(PortCore& core, BYTE* buffer, std::size_t count) {
     }
     const std::size_t first = std::min(taken, kReceiveCapacity - core.ringHead);
     std::memcpy(buffer, core.ring.data() + core.ringHead, first);
-    std::memcpy(buffer + first, core.ring.data(), taken - first);
+    if (taken > first) {
+        std::memcpy(buffer + first, core.ring.data(), taken - first);
+    }
     core.ringHead = (core.ringHead + taken) % kReceiveCapacity;
     core.ringCount -= taken;
+    // Nobody waits on the wire for room: a full tty ring pauses the line's thread, which
+    // this wakes, and a virtual sender waits for its receiver's flow control.
     if (core.receivePaused && core.resumeReceive) {
         core.receivePaused = false;
         core.resumeReceive();
     }
     ReviewThrottle(core);
-    core.wire->changed.notify_all();
     return taken;
 }
 
@@ -232,12 +266,12 @@ BOOL CoreWaitEvent(PortCore& core, DWORD* events) {
     }
 }
 
-BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts,
-              DWORD already, DWORD* got) {
-    const Clock::time_point start = Clock::now();
-    const DWORD interval = timeouts.ReadIntervalTimeout;
-    const DWORD multiplier = timeouts.ReadTotalTimeoutMultiplier;
-    const DWORD constant = timeouts.ReadTotalTimeoutConstant;
+BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, DWORD* got) {
+    HeldDevice device(core.direct);  // given back after the wire lock below is released
+    std::unique_lock lock(core.wire->lock);
+    const DWORD interval = core.timeouts.ReadIntervalTimeout;
+    const DWORD multiplier = core.timeouts.ReadTotalTimeoutMultiplier;
+    const DWORD constant = core.timeouts.ReadTotalTimeoutConstant;
 
     // Which rule the time-outs select.
     const bool returnAtOnce = interval == MAXDWORD && multiplier == 0 && constant == 0;
@@ -246,41 +280,89 @@ BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& tim
     const bool hasTotal = !returnAtOnce && (multiplier != 0 || constant != 0);
     const bool hasInterval = !returnAtOnce && !firstByteRule && interval != 0;
 
-    const Clock::time_point totalDeadline =
-        firstByteRule ? Later(start, constant)
-        : hasTotal    ? Later(start, std::uint64_t{multiplier} * count + constant)
-                      : Clock::time_point::max();
-
-    std::unique_lock lock(core.wire->lock);
-    SettleArrivals(core, Clock::now());
-    std::size_t done = already;
+    // A read that returns at once needs no clock: the terminal reads a byte at a time.
+    Clock::time_point start{};
+    Clock::time_point totalDeadline = Clock::time_point::max();
+    if (!returnAtOnce || !core.scheduled.empty()) {
+        start = Clock::now();
+        SettleArrivals(core, start);
+        if (firstByteRule) {
+            totalDeadline = Later(start, constant);
+        } else if (hasTotal) {
+            totalDeadline = Later(start, std::uint64_t{multiplier} * count + constant);
+        }
+    }
+    std::size_t done = 0;
     Clock::time_point lastProgress = start;
+    bool looked = false;  // the device was looked at since the last wait
     for (;;) {
         const std::size_t taken = TakeFromRing(core, buffer + done, count - done);
         if (taken > 0) {
             done += taken;
-            lastProgress = Clock::now();
+            if (hasInterval) {
+                lastProgress = Clock::now();
+            }
         }
         if (core.vanished) {
             // What arrived before the line went away is still the caller's.
             *got = static_cast<DWORD>(done);
             return done > 0 || core.ringCount > 0 ? 1 : 0;
         }
-        if (done == count || returnAtOnce || (firstByteRule && done > 0)) {
+        if (done == count || (firstByteRule && done > 0)) {
             break;
         }
         if (core.closed) {
             *got = static_cast<DWORD>(done);
             return 0;
         }
+        // The ring is empty: more can only come from the device or over the wire.
+        if (returnAtOnce) {
+            if (device.line() == nullptr || looked) {
+                break;
+            }
+            lock.unlock();
+            device.line()->FillNow(false);
+            lock.lock();
+            looked = true;
+            continue;
+        }
         Clock::time_point deadline = totalDeadline;
         if (hasInterval && done > 0) {
             deadline = std::min(deadline, Later(lastProgress, interval));
+        }
+        if (device.line() != nullptr && !device.held()) {
+            lock.unlock();
+            const bool held = device.Take();
+            lock.lock();
+            if (held) {
+                continue;  // the line's thread may have filled the ring before it let go
+            }
+        }
+        if (device.held()) {
+            // Wait on the device itself, so that its input wakes this thread alone; look at
+            // least once, even when the time is up already.
+            if (looked && Clock::now() >= deadline) {
+                break;
+            }
+            lock.unlock();
+            device.line()->AwaitInput(deadline);
+            device.line()->FillNow(true);
+            lock.lock();
+            looked = true;
+            continue;
+        }
+        if (device.line() != nullptr && !looked) {
+            lock.unlock();
+            device.line()->FillNow(false);
+            lock.lock();
+            looked = true;
+            continue;
         }
         if (Clock::now() >= deadline) {
             break;
         }
         WaitOnWire(core, lock, deadline, firstByteRule ? 1 : count - done);
+        looked = false;
     }
     *got = static_cast<DWORD>(done);
     return 1;

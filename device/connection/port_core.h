@@ -1,12 +1,15 @@
 // The receive side and event state of one open port, shared by every kind of line:
 // the receive ring, bytes scheduled to arrive later (paced virtual lines), latched line
-// errors, the event mask with the events seen since the last wait, the modem inputs, and
-// the waits of ReadFile and WaitCommEvent with their time-outs.
+// errors, the event mask with the events seen since the last wait, the modem inputs, the
+// time-outs, and the waits of ReadFile and WaitCommEvent.
 //
 // Locking: every field is guarded by wire->lock. A virtual null-modem cable shares one
 // wire between its two ends, so a write can move bytes into the far end under one lock.
 // Functions named Core* take the lock themselves; the others expect the caller to hold it.
-// Every change that a waiter may be waiting for notifies wire->changed.
+// Every change that a waiter may be waiting for notifies wire->changed. One exception: a
+// line that fills the ring writes into its free space without the lock (only one thread
+// fills at a time, and readers never touch the free space), then counts the bytes in under
+// the lock with CommitBytes.
 #pragma once
 
 #include <chrono>
@@ -39,6 +42,31 @@ struct Arrival {
     ArrivalKind kind;
 };
 
+// A line whose reading thread may take bytes off the device itself (a tty), instead of
+// waiting on the wire for the line's own thread to bring them: then one thread wakes per
+// burst, not two. Called without the wire lock, from any thread that is inside a call.
+class DirectReceiver {
+  public:
+    virtual ~DirectReceiver() = default;
+    // Moves what the device holds now into the ring, without waiting. A read that does not
+    // hold the device does nothing while a read that holds it is waiting on it.
+    virtual void FillNow(bool holding) = 0;
+    // Takes the device from the line's thread for this read, so that input wakes the read
+    // alone; false while another read holds it or a WaitCommEvent needs the line's thread
+    // (the read then waits on the wire).
+    virtual bool Hold() = 0;
+    // While holding: waits until the device may have input, `deadline` passes or the port is
+    // closing.
+    virtual void AwaitInput(Clock::time_point deadline) = 0;
+    // The holding read is done. The device may stay away from the line's thread while reads
+    // keep coming, as a reader who keeps up does; the line takes it back soon otherwise.
+    virtual void Leave() = 0;
+    // Brings the ring up to date with the device, before the receive state is reported.
+    virtual void Synchronise() = 0;
+    // A WaitCommEvent begins or ends: while one is inside, the line's thread watches input.
+    virtual void EventWait(bool begins) = 0;
+};
+
 inline constexpr std::size_t kReceiveCapacity = std::size_t{64} * 1024;
 // A receiver with flow control asks its sender to stop when its ring holds more than
 // kThrottleAt bytes, and to go on once it has drained to kResumeAt.
@@ -49,6 +77,8 @@ struct PortCore {
     explicit PortCore(std::shared_ptr<Wire> sharedWire);
 
     std::shared_ptr<Wire> wire;
+    DirectReceiver* direct = nullptr;  // set by the line before the port is handed out
+    COMMTIMEOUTS timeouts;
 
     std::vector<BYTE> ring;  // kReceiveCapacity bytes
     std::size_t ringHead = 0;
@@ -96,6 +126,8 @@ Clock::time_point WriteDeadline(const COMMTIMEOUTS& timeouts, DWORD count);
 // ring; what does not fit is lost and latched as CE_RXOVER. Raises EV_RXCHAR, and EV_RXFLAG
 // when the event character is among them, and throttles the sender past the limit.
 void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count);
+// Counts in `count` bytes that a line has written into the ring's free space at its tail.
+void CommitBytes(PortCore& core, std::size_t count);
 // Calls the throttle when the ring's fill has crossed a limit since the last call.
 void ReviewThrottle(PortCore& core);
 // When the bytes on their way will fill the ring past kThrottleAt (unless read before);
@@ -115,12 +147,10 @@ void SettleArrivals(PortCore& core, Clock::time_point now);
 // Waits for an armed event. Returns 1 with the events, 1 with 0 when the mask was changed
 // meanwhile, and 0 at once when no event is armed, or once the port is closing or gone.
 BOOL CoreWaitEvent(PortCore& core, DWORD* events);
-// Reads up to `count` bytes under the time-outs; returns 0 when the port is closing, or when it
-// is gone and nothing was left to read (bytes that arrived before a hang-up are still given). The
-// first `already` bytes of the buffer were read before, through the line's own path, and count
-// toward the time-out rules.
-BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, const COMMTIMEOUTS& timeouts,
-              DWORD already, DWORD* got);
+// Reads up to `count` bytes under the port's time-outs; returns 0 when the port is closing, or
+// when it is gone and nothing was left to read (bytes that arrived before a hang-up are still
+// given). Takes bytes off a direct receiver itself when the ring is empty.
+BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, DWORD* got);
 void CoreSetMask(PortCore& core, DWORD mask);
 // Takes the latched errors and fills the receive counts of `status` (when given). Once the
 // device has gone, only while something remains to report: bytes not yet read or errors.

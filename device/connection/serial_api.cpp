@@ -1,9 +1,11 @@
 #include "device/connection/serial_api.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <vector>
 
 #include "device/connection/dcb_termios.h"
@@ -25,14 +27,17 @@ struct Port {
     PortCore core;
     std::unique_ptr<LineDriver> driver;
     const std::string name;
-    int callsInside = 0;  // guarded by core.wire->lock
+    // Atomic, so that a call costs no lock for this: CloseHandle sets `closing` and then
+    // waits on the wire for the count to reach 0; a call leaving last notifies it.
+    std::atomic<int> callsInside{0};
+    std::atomic<bool> closing{false};
 
     std::mutex settingsLock;
     DCB dcb;
-    COMMTIMEOUTS timeouts;
 };
 
-std::mutex tableLock;
+// Looked up by every call, changed only by opens and closes.
+std::shared_mutex tableLock;
 std::map<HANDLE, std::shared_ptr<Port>> openPorts;
 HANDLE lastHandle = 0x100;
 
@@ -70,19 +75,21 @@ PortEntry EntryFor(int comNumber) {
 class Call {
   public:
     explicit Call(HANDLE handle) {
-        std::lock_guard lock(tableLock);
+        std::shared_lock lock(tableLock);
         const auto found = openPorts.find(handle);
         if (found == openPorts.end()) {
             return;
         }
         port_ = found->second;
-        std::lock_guard wireLock(port_->core.wire->lock);
-        ++port_->callsInside;
+        // Counted before the table lock is released: a close that removes the port after
+        // this sees the call.
+        port_->callsInside.fetch_add(1);
     }
     ~Call() {
-        if (port_) {
+        // Sequentially consistent, as is the close's store and load: either this sees
+        // `closing`, or the close sees the count drop.
+        if (port_ && port_->callsInside.fetch_sub(1) == 1 && port_->closing.load()) {
             std::lock_guard wireLock(port_->core.wire->lock);
-            --port_->callsInside;
             port_->core.wire->changed.notify_all();
         }
     }
@@ -138,7 +145,7 @@ HANDLE OpenByName(const std::string& name) {
     port->dcb.XoffChar = 0x13;
     port->driver->ReadState(&port->dcb);
 
-    std::lock_guard lock(tableLock);
+    std::unique_lock lock(tableLock);
     const HANDLE handle = ++lastHandle;
     openPorts[handle] = std::move(port);
     return handle;
@@ -199,21 +206,27 @@ BOOL SetCommState(HANDLE handle, const DCB* dcb) {
 
 BOOL GetCommTimeouts(HANDLE handle, COMMTIMEOUTS* timeouts) {
     Call port(handle);
-    if (!port || timeouts == nullptr || Vanished(*port)) {
+    if (!port || timeouts == nullptr) {
         return 0;
     }
-    std::lock_guard lock(port->settingsLock);
-    *timeouts = port->timeouts;
+    std::lock_guard lock(port->core.wire->lock);
+    if (port->core.vanished) {
+        return 0;
+    }
+    *timeouts = port->core.timeouts;
     return 1;
 }
 
 BOOL SetCommTimeouts(HANDLE handle, const COMMTIMEOUTS* timeouts) {
     Call port(handle);
-    if (!port || timeouts == nullptr || Vanished(*port)) {
+    if (!port || timeouts == nullptr) {
         return 0;
     }
-    std::lock_guard lock(port->settingsLock);
-    port->timeouts = *timeouts;
+    std::lock_guard lock(port->core.wire->lock);
+    if (port->core.vanished) {
+        return 0;
+    }
+    port->core.timeouts = *timeouts;
     return 1;
 }
 
@@ -236,7 +249,16 @@ BOOL WaitCommEvent(HANDLE handle, DWORD* events, void*) {
     if (!port || events == nullptr) {
         return 0;
     }
-    return CoreWaitEvent(port->core, events);
+    // A line that lets readers take input directly watches it itself during the wait.
+    DirectReceiver* const line = port->core.direct;
+    if (line != nullptr) {
+        line->EventWait(true);
+    }
+    const BOOL result = CoreWaitEvent(port->core, events);
+    if (line != nullptr) {
+        line->EventWait(false);
+    }
+    return result;
 }
 
 BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* got, void*) {
@@ -247,14 +269,7 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD count, DWORD* got, void*) {
     if (!port || (buffer == nullptr && count > 0)) {
         return 0;
     }
-    COMMTIMEOUTS timeouts;
-    {
-        std::lock_guard lock(port->settingsLock);
-        timeouts = port->timeouts;
-    }
-    BYTE* bytes = static_cast<BYTE*>(buffer);
-    const DWORD direct = port->driver->ReadWaiting(bytes, count);
-    return CoreRead(port->core, bytes, count, timeouts, direct, &result);
+    return CoreRead(port->core, static_cast<BYTE*>(buffer), count, &result);
 }
 
 BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, void*) {
@@ -262,21 +277,30 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD count, DWORD* written, v
     DWORD& result = written != nullptr ? *written : ignored;
     result = 0;
     Call port(handle);
-    if (!port || (buffer == nullptr && count > 0) || Vanished(*port)) {
+    if (!port || (buffer == nullptr && count > 0)) {
         return 0;
     }
     COMMTIMEOUTS timeouts;
     {
-        std::lock_guard lock(port->settingsLock);
-        timeouts = port->timeouts;
+        std::lock_guard lock(port->core.wire->lock);
+        if (port->core.vanished) {
+            return 0;
+        }
+        timeouts = port->core.timeouts;
     }
     return port->driver->Write(static_cast<const BYTE*>(buffer), count, &result, timeouts);
 }
 
 BOOL ClearCommError(HANDLE handle, DWORD* errors, COMSTAT* status) {
     Call port(handle);
+    if (!port) {
+        return 0;
+    }
+    if (DirectReceiver* const line = port->core.direct; line != nullptr) {
+        line->Synchronise();
+    }
     DWORD latched = 0;
-    if (!port || !CoreTakeErrors(port->core, &latched, status)) {
+    if (!CoreTakeErrors(port->core, &latched, status)) {
         return 0;
     }
     if (errors != nullptr) {
@@ -327,7 +351,7 @@ BOOL ClearCommBreak(HANDLE handle) {
 BOOL CloseHandle(HANDLE handle) {
     std::shared_ptr<Port> port;
     {
-        std::lock_guard lock(tableLock);
+        std::unique_lock lock(tableLock);
         const auto found = openPorts.find(handle);
         if (found == openPorts.end()) {
             return 0;
@@ -336,11 +360,12 @@ BOOL CloseHandle(HANDLE handle) {
         openPorts.erase(found);
     }
     // Wake every call inside, let them leave, then release the device.
+    port->closing.store(true);
     CoreClose(port->core);
     port->driver->Cancel();
     {
         std::unique_lock lock(port->core.wire->lock);
-        port->core.wire->changed.wait(lock, [&] { return port->callsInside == 0; });
+        port->core.wire->changed.wait(lock, [&] { return port->callsInside.load() == 0; });
     }
     port->driver->Shutdown();
     return 1;

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -14,6 +15,7 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -33,6 +35,9 @@ namespace {
 
 // How often modem inputs are read on a driver without TIOCMIWAIT.
 constexpr long kModemPollNs = 50'000'000;
+// A read that waited on the device keeps it from the I/O thread while reads keep coming:
+// the device goes back after a tick of this length without one (so within two ticks).
+constexpr long kLeaseNs = 10'000'000;
 constexpr std::size_t kReadChunk = std::size_t{16} * 1024;
 constexpr unsigned int kUnix98PtySlaveMajor = 136;
 constexpr unsigned int kLegacyPtySlaveMajor = 3;
@@ -71,7 +76,10 @@ bool SetTermios(int fd, const termios2& tio) {
     return ioctl(fd, TCSETS2, &tio) == 0;
 }
 
-class TtyLine final : public LineDriver {
+// What the I/O thread's epoll reports.
+enum WatchKey : std::uint64_t { kDeviceKey, kWakeKey, kCancelKey, kModemTimerKey, kLeaseKey };
+
+class TtyLine final : public LineDriver, public DirectReceiver {
   public:
     TtyLine(std::string name, int fd, bool pseudoTerminal, PortCore& core);
     ~TtyLine() override;
@@ -81,7 +89,6 @@ class TtyLine final : public LineDriver {
     BOOL Write(const BYTE* data, DWORD count, DWORD* written,
                const COMMTIMEOUTS& timeouts) override;
     bool Escape(DWORD code) override;
-    DWORD ReadWaiting(BYTE* buffer, DWORD count) override;
     bool ModemStatus(DWORD* status) override;
     DWORD OutputQueued() override;
     void Cancel() override {
@@ -90,17 +97,36 @@ class TtyLine final : public LineDriver {
     }
     void Shutdown() override;
 
+    void FillNow(bool holding) override;
+    bool Hold() override;
+    void AwaitInput(Clock::time_point deadline) override;
+    void Leave() override;
+    void Synchronise() override;
+    void EventWait(bool begins) override;
+
   private:
     void IoLoop();
     void ModemLoop();
-    // Reads until the descriptor has nothing more or the ring is full: one poll serves a whole
-    // burst. Returns false once the line has gone away.
-    bool ReadInput();
-    // One read into the ring; sets *more while the descriptor may hold further bytes.
-    bool ReadOnce(bool* more);
-    // Reads up to `count` bytes from the descriptor, decoding marks into `out` and latching
-    // the line errors. Returns -1 once the line has gone away. Called with readLock_ held.
-    long ReadDecoded(BYTE* out, std::size_t count);
+    // Takes a burst of input into the ring, unless a read holds the device: one wake serves
+    // the whole burst.
+    void ReadInput(std::uint32_t events);
+    // One read of the device into the ring's free space. Returns the bytes added (0 when
+    // there is nothing, or no room: *full), or -1 once the line has gone away; *more while
+    // the device may hold further bytes. Called with readLock_ held.
+    long FillRing(bool* full, bool* more);
+    // Reads up to `count` raw bytes from the descriptor, decoding marks into `out` and
+    // latching the line errors. Returns the data bytes, or -1 once the line has gone away.
+    // Called with readLock_ held.
+    long ReadDecoded(BYTE* out, std::size_t count, bool* more);
+    // The rest are called with readLock_ held. UpdateWatch has the I/O thread watch the
+    // device for input, or for a hang-up only while a read holds it or the ring is full.
+    void UpdateWatch();
+    void Pause();
+    void Release();
+    void SetLease(bool running);
+    void StopWatchingDevice();
+    void LeaseTick();
+    void Resume();
     void RefreshModem();
     bool ReadCounters(LineCounters* counters);
     void StartModemPoll();
@@ -111,10 +137,12 @@ class TtyLine final : public LineDriver {
     const bool pseudoTerminal_;  // no wire: always 8N1, no line errors, no modem lines
     const bool errorMarks_;      // the line can carry line errors: read with in-band marks
     PortCore& core_;
+    int epollFd_ = -1;
     int wakeFd_ = -1;                     // the ring has room again
     int cancelFd_ = -1;                   // set once, at close; never drained
     std::atomic<bool> cancelled_{false};  // the same, for a look without a system call
     int timerFd_ = -1;                    // slow modem poll
+    int leaseFd_ = -1;                    // ticks while a read has taken the device
     std::thread io_;
     std::thread modemWatcher_;
     std::atomic<bool> modemWatcherDone_{true};
@@ -126,8 +154,14 @@ class TtyLine final : public LineDriver {
     // Guarded by readLock_.
     MarkDecoder decoder_;
     LineCounters counters_;
+    bool held_ = false;          // a read has taken the device; the I/O thread stays away
+    bool holderInside_ = false;  // ... and is inside ReadFile now
+    bool visited_ = false;       // a read took the device since the last lease tick
+    int eventWaiters_ = 0;       // WaitCommEvent calls inside
+    bool paused_ = false;        // the ring is full
+    bool lineOpen_ = true;       // the device is still watched at all
+    bool watchingInput_ = true;  // what the device is registered for: input, or hang-up only
     // I/O thread only.
-    std::size_t room_ = 0;  // free ring bytes at the last look
     bool hasCounters_ = false;
     bool hasModem_ = false;
 };
@@ -138,17 +172,33 @@ TtyLine::TtyLine(std::string name, int fd, bool pseudoTerminal, PortCore& core)
       pseudoTerminal_(pseudoTerminal),
       errorMarks_(!pseudoTerminal),
       core_(core) {
+    epollFd_ = epoll_create1(EPOLL_CLOEXEC);
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     cancelFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
+    leaseFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
+    const std::pair<int, WatchKey> watched[] = {{fd_, kDeviceKey},
+                                                {wakeFd_, kWakeKey},
+                                                {cancelFd_, kCancelKey},
+                                                {timerFd_, kModemTimerKey},
+                                                {leaseFd_, kLeaseKey}};
+    for (const auto& [watchedFd, key] : watched) {
+        epoll_event event{};
+        event.events = EPOLLIN;
+        event.data.u64 = key;
+        epoll_ctl(epollFd_, EPOLL_CTL_ADD, watchedFd, &event);
+    }
     hasCounters_ = KIT_HAVE_TIOCGICOUNT && ReadCounters(&counters_);
     int bits = 0;
     hasModem_ = ioctl(fd_, TIOCMGET, &bits) == 0;
-    if (hasModem_) {
+    {
         std::lock_guard lock(core_.wire->lock);
-        core_.modem = ModemStatusFromTiocm(bits);
+        if (hasModem_) {
+            core_.modem = ModemStatusFromTiocm(bits);
+        }
+        core_.resumeReceive = [this] { Signal(wakeFd_); };
+        core_.direct = this;
     }
-    core_.resumeReceive = [this] { Signal(wakeFd_); };
 
     io_ = std::thread([this] { IoLoop(); });
     if (hasModem_) {
@@ -183,115 +233,113 @@ void TtyLine::Shutdown() {
     {
         std::lock_guard lock(core_.wire->lock);
         core_.resumeReceive = nullptr;
+        core_.direct = nullptr;
     }
     ioctl(fd_, TIOCNXCL);
     flock(fd_, LOCK_UN);
     close(fd_);
+    close(epollFd_);
     close(wakeFd_);
     close(cancelFd_);
     close(timerFd_);
+    close(leaseFd_);
 }
 
 void TtyLine::IoLoop() {
-    bool lineOpen = true;
+    epoll_event events[5];
     for (;;) {
-        bool paused;
-        {
-            std::lock_guard lock(core_.wire->lock);
-            paused = core_.ringCount == kReceiveCapacity;
-            core_.receivePaused = paused;
-        }
-        // A line that hung up is left out altogether: poll would report the hang-up forever.
-        pollfd fds[] = {{lineOpen ? fd_ : -1, static_cast<short>(paused ? 0 : POLLIN), 0},
-                        {wakeFd_, POLLIN, 0},
-                        {cancelFd_, POLLIN, 0},
-                        {timerFd_, POLLIN, 0}};
-        if (poll(fds, 4, -1) < 0) {
+        const int n = epoll_wait(epollFd_, events, 5, -1);
+        if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
             LineGone();
             return;
         }
-        if (fds[2].revents) {
+        for (int i = 0; i < n; ++i) {
+            switch (events[i].data.u64) {
+                case kCancelKey:
+                    return;
+                case kWakeKey:
+                    Drain(wakeFd_);
+                    Resume();
+                    break;
+                case kModemTimerKey:
+                    Drain(timerFd_);
+                    RefreshModem();
+                    break;
+                case kLeaseKey:
+                    Drain(leaseFd_);
+                    LeaseTick();
+                    break;
+                default:
+                    ReadInput(events[i].events);
+                    break;
+            }
+        }
+    }
+}
+
+void TtyLine::ReadInput(std::uint32_t events) {
+    std::lock_guard fdRead(readLock_);
+    if (!lineOpen_) {
+        return;
+    }
+    if (!(events & EPOLLIN) || held_) {
+        // A hang-up: a level that would be reported forever.
+        if (events & (EPOLLHUP | EPOLLERR)) {
+            LineGone();
+            StopWatchingDevice();
+        }
+        return;
+    }
+    for (;;) {
+        bool full = false;
+        bool more = false;
+        const long n = FillRing(&full, &more);
+        if (n < 0) {
+            StopWatchingDevice();
             return;
         }
-        if (fds[1].revents) {
-            Drain(wakeFd_);
+        if (full) {
+            Pause();
+            return;
         }
-        if (fds[3].revents) {
-            Drain(timerFd_);
-            RefreshModem();
-        }
-        if (fds[0].revents & POLLIN) {
-            lineOpen = ReadInput();
-        } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            lineOpen = false;
-            LineGone();
+        if (!more) {
+            return;
         }
     }
 }
 
-bool TtyLine::ReadInput() {
-    bool more = true;
-    while (more) {
-        if (!ReadOnce(&more)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool TtyLine::ReadOnce(bool* more) {
-    *more = false;
-    std::lock_guard fdRead(readLock_);
-    // Only this thread fills the ring, so the room seen at the last delivery can only have
-    // grown since; look again only when it ran out.
-    if (room_ == 0) {
-        std::lock_guard lock(core_.wire->lock);
-        room_ = kReceiveCapacity - core_.ringCount;
-        if (room_ == 0) {
-            return true;
-        }
-    }
-    BYTE data[kReadChunk];
-    const long n = ReadDecoded(data, std::min(room_, sizeof data));
-    if (n < 0) {
-        return false;
-    }
-    if (n > 0) {
-        std::lock_guard lock(core_.wire->lock);
-        DeliverBytes(core_, data, static_cast<std::size_t>(n));
-        room_ = kReceiveCapacity - core_.ringCount;
-        *more = true;
-    }
-    return true;
-}
-
-DWORD TtyLine::ReadWaiting(BYTE* buffer, DWORD count) {
-    if (count == 0) {
-        return 0;  // a read of nothing would look like a hang-up
-    }
-    std::lock_guard fdRead(readLock_);
+long TtyLine::FillRing(bool* full, bool* more) {
+    std::size_t room = 0;
+    std::size_t tail = 0;
     {
         std::lock_guard lock(core_.wire->lock);
-        if (core_.ringCount > 0 || core_.closed || core_.vanished) {
-            return 0;
-        }
+        room = kReceiveCapacity - core_.ringCount;
+        tail = (core_.ringHead + core_.ringCount) % kReceiveCapacity;
     }
-    const long n = ReadDecoded(buffer, std::min<std::size_t>(count, kReadChunk));
-    if (n <= 0) {
+    *full = room == 0;
+    *more = false;
+    if (room == 0) {
         return 0;
     }
-    std::lock_guard lock(core_.wire->lock);
-    LatchEvents(core_, ReceiveEvents(core_, buffer, static_cast<std::size_t>(n)));
-    return static_cast<DWORD>(n);
+    // Readers take only counted bytes and nobody else fills, so the free space is this
+    // thread's until CommitBytes. One contiguous piece: a wrapped rest comes with the next.
+    const std::size_t span = std::min({room, kReceiveCapacity - tail, kReadChunk});
+    const long n = ReadDecoded(core_.ring.data() + tail, span, more);
+    if (n > 0) {
+        std::lock_guard lock(core_.wire->lock);
+        CommitBytes(core_, static_cast<std::size_t>(n));
+    }
+    return n;
 }
 
-long TtyLine::ReadDecoded(BYTE* out, std::size_t count) {
+long TtyLine::ReadDecoded(BYTE* out, std::size_t count, bool* more) {
     // Marks only make the raw stream longer, so `count` raw bytes always fit once decoded.
     BYTE raw[kReadChunk];
     const ssize_t n = read(fd_, errorMarks_ ? raw : out, count);
+    *more = n > 0 && static_cast<std::size_t>(n) == count;
     if (n <= 0) {
         if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
             LineGone();
@@ -317,6 +365,147 @@ long TtyLine::ReadDecoded(BYTE* out, std::size_t count) {
         LatchErrors(core_, errors);
     }
     return static_cast<long>(marks.dataCount);
+}
+
+void TtyLine::FillNow(bool holding) {
+    std::lock_guard fdRead(readLock_);
+    if (!lineOpen_ || (holderInside_ && !holding)) {
+        return;
+    }
+    bool full = false;
+    bool more = false;
+    if (FillRing(&full, &more) < 0) {
+        StopWatchingDevice();
+    }
+}
+
+bool TtyLine::Hold() {
+    std::lock_guard fdRead(readLock_);
+    if (holderInside_ || eventWaiters_ > 0 || !lineOpen_) {
+        return false;
+    }
+    holderInside_ = true;
+    visited_ = true;
+    if (!held_) {
+        held_ = true;
+        UpdateWatch();
+        SetLease(true);
+    }
+    return true;
+}
+
+void TtyLine::AwaitInput(Clock::time_point deadline) {
+    int waitMs = -1;
+    if (deadline != Clock::time_point::max()) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        waitMs = static_cast<int>(std::clamp<long long>(left, 0, std::numeric_limits<int>::max()));
+    }
+    // The cancel eventfd stays set once CloseHandle has begun, so this returns at once then.
+    pollfd fds[] = {{fd_, POLLIN, 0}, {cancelFd_, POLLIN, 0}};
+    poll(fds, 2, waitMs);
+}
+
+void TtyLine::Leave() {
+    {
+        std::lock_guard fdRead(readLock_);
+        holderInside_ = false;
+        if (eventWaiters_ > 0) {
+            Release();
+        }
+    }
+    // A read that could not take the device waits on the wire: it may take it now.
+    std::lock_guard lock(core_.wire->lock);
+    core_.wire->changed.notify_all();
+}
+
+void TtyLine::Synchronise() {
+    std::lock_guard fdRead(readLock_);
+    if (held_ && !holderInside_ && lineOpen_) {
+        bool full = false;
+        bool more = false;
+        if (FillRing(&full, &more) < 0) {
+            StopWatchingDevice();
+            return;
+        }
+        Release();
+    }
+}
+
+void TtyLine::EventWait(bool begins) {
+    std::lock_guard fdRead(readLock_);
+    if (!begins) {
+        --eventWaiters_;
+        return;
+    }
+    ++eventWaiters_;
+    if (held_ && !holderInside_) {
+        Release();
+    }
+}
+
+void TtyLine::UpdateWatch() {
+    if (!lineOpen_) {
+        return;
+    }
+    const bool input = !held_ && !paused_;
+    if (input == watchingInput_) {
+        return;
+    }
+    watchingInput_ = input;
+    epoll_event event{};
+    event.events = input ? EPOLLIN : EPOLLHUP;
+    event.data.u64 = kDeviceKey;
+    epoll_ctl(epollFd_, EPOLL_CTL_MOD, fd_, &event);
+}
+
+void TtyLine::Pause() {
+    {
+        std::lock_guard lock(core_.wire->lock);
+        if (core_.ringCount < kReceiveCapacity) {
+            return;  // a read has made room meanwhile
+        }
+        core_.receivePaused = true;
+    }
+    paused_ = true;
+    UpdateWatch();
+}
+
+void TtyLine::Resume() {
+    std::lock_guard fdRead(readLock_);
+    paused_ = false;
+    UpdateWatch();
+}
+
+void TtyLine::Release() {
+    held_ = false;
+    SetLease(false);
+    UpdateWatch();
+}
+
+void TtyLine::SetLease(bool running) {
+    itimerspec every{};
+    if (running) {
+        every.it_interval.tv_nsec = kLeaseNs;
+        every.it_value.tv_nsec = kLeaseNs;
+    }
+    timerfd_settime(leaseFd_, 0, &every, nullptr);
+}
+
+void TtyLine::LeaseTick() {
+    std::lock_guard fdRead(readLock_);
+    // Back to the I/O thread after a whole tick without a read that waited on the device.
+    if (held_ && !holderInside_ && !visited_) {
+        Release();
+    }
+    visited_ = false;
+}
+
+void TtyLine::StopWatchingDevice() {
+    if (lineOpen_) {
+        lineOpen_ = false;
+        epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd_, nullptr);
+    }
 }
 
 bool TtyLine::ReadCounters(LineCounters* counters) {

@@ -170,6 +170,32 @@ TEST_F(PseudoTerminal, ReceivedBytesRaiseTheReceiveEvent) {
     EXPECT_EQ(byte, 'm');
 }
 
+TEST_F(PseudoTerminal, AWaitAfterABlockingReadSeesTheNextBytes) {
+    // The blocking read waits on the device itself and keeps it while reads keep coming;
+    // a wait that begins after it must still learn of the next bytes, from another thread too.
+    SetTimeouts(COMMTIMEOUTS{MAXDWORD, MAXDWORD, 1000, 0, 0});
+    FarEndWrites("a");
+    char byte = 0;
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(port_, &byte, 1, &got));
+    ASSERT_EQ(got, 1u);
+    SetCommMask(port_, EV_RXCHAR);
+    auto waiter = std::async(std::launch::async, [port = port_] {
+        DWORD events = 0;
+        return WaitCommEvent(port, &events) ? events : 0u;
+    });
+    std::this_thread::sleep_for(20ms);
+    FarEndWrites("b");
+    ASSERT_EQ(waiter.wait_for(5s), std::future_status::ready) << "the wait missed the byte";
+    EXPECT_EQ(waiter.get(), EV_RXCHAR);
+    DWORD errors = 0;
+    COMSTAT status;
+    ASSERT_TRUE(ClearCommError(port_, &errors, &status));
+    EXPECT_EQ(status.cbInQue, 1u);
+    ASSERT_TRUE(ReadFile(port_, &byte, 1, &got));
+    EXPECT_EQ(byte, 'b');
+}
+
 TEST_F(PseudoTerminal, RatesAreHeldAndWhatTheDriverChangesIsRefused) {
     struct Case {
         DWORD rate;
