@@ -157,6 +157,7 @@ class TtyLine final : public LineDriver, public DirectReceiver {
     bool held_ = false;          // a read has taken the device; the I/O thread stays away
     bool holderInside_ = false;  // ... and is inside ReadFile now
     bool visited_ = false;       // a read took the device since the last lease tick
+    bool leaseRunning_ = false;  // the lease timer ticks
     int eventWaiters_ = 0;       // WaitCommEvent calls inside
     bool paused_ = false;        // the ring is full
     bool lineOpen_ = true;       // the device is still watched at all
@@ -389,7 +390,6 @@ bool TtyLine::Hold() {
     if (!held_) {
         held_ = true;
         UpdateWatch();
-        SetLease(true);
     }
     return true;
 }
@@ -412,6 +412,8 @@ void TtyLine::Leave() {
         holderInside_ = false;
         if (eventWaiters_ > 0) {
             Release();
+        } else if (held_) {
+            SetLease(true);
         }
     }
     // A read that could not take the device waits on the wire: it may take it now.
@@ -484,6 +486,10 @@ void TtyLine::Release() {
 }
 
 void TtyLine::SetLease(bool running) {
+    if (running == leaseRunning_) {
+        return;
+    }
+    leaseRunning_ = running;
     itimerspec every{};
     if (running) {
         every.it_interval.tv_nsec = kLeaseNs;
@@ -494,8 +500,13 @@ void TtyLine::SetLease(bool running) {
 
 void TtyLine::LeaseTick() {
     std::lock_guard fdRead(readLock_);
+    if (holderInside_) {
+        // A read waiting on an idle device costs no ticks; it restarts them when it leaves.
+        SetLease(false);
+        return;
+    }
     // Back to the I/O thread after a whole tick without a read that waited on the device.
-    if (held_ && !holderInside_ && !visited_) {
+    if (held_ && !visited_) {
         Release();
     }
     visited_ = false;
