@@ -339,13 +339,16 @@ BOOL CoreRead(PortCore& core, BYTE* buffer, DWORD count, DWORD* got) {
             }
         }
         if (device.held()) {
-            // Wait on the device itself, so that its input wakes this thread alone; look at
-            // least once, even when the time is up already.
+            // Take what the device holds without a wait first: a reader who keeps up finds
+            // bytes there. Then wait on the device itself, so that its input wakes this thread
+            // alone.
             if (looked && Clock::now() >= deadline) {
                 break;
             }
             lock.unlock();
-            device.line()->AwaitInput(deadline);
+            if (looked) {
+                device.line()->AwaitInput(deadline);
+            }
             device.line()->FillNow(true);
             lock.lock();
             looked = true;

@@ -194,14 +194,13 @@ MapFileRead ReadPortMapFile(const std::string& path, std::string* text, std::str
         *problem = "not a regular file";
         return MapFileRead::kRefused;
     }
-    // Read one byte beyond the limit: a file that grows meanwhile is caught too.
-    text->resize(kPortMapLimit + 1);
-    std::size_t got = 0;
+    // Read beyond the limit: a file that grows meanwhile is caught too.
+    char piece[4096];
     int error = 0;
-    while (got < text->size()) {
-        const ssize_t n = read(fd, text->data() + got, text->size() - got);
+    while (text->size() <= kPortMapLimit) {
+        const ssize_t n = read(fd, piece, sizeof piece);
         if (n > 0) {
-            got += static_cast<std::size_t>(n);
+            text->append(piece, static_cast<std::size_t>(n));
         } else if (n == 0) {
             break;
         } else if (errno != EINTR) {
@@ -210,8 +209,7 @@ MapFileRead ReadPortMapFile(const std::string& path, std::string* text, std::str
         }
     }
     close(fd);
-    text->resize(got);
-    if (error != 0 || got > kPortMapLimit) {
+    if (error != 0 || text->size() > kPortMapLimit) {
         text->clear();
         *problem = error != 0 ? "cannot read it: " + std::generic_category().message(error)
                               : "larger than " + std::to_string(kPortMapLimit >> 20) + " MiB";
