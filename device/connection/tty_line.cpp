@@ -632,9 +632,12 @@ BOOL TtyLine::Write(const BYTE* data, DWORD count, DWORD* written, const COMMTIM
         const ssize_t n = write(fd_, data + done, count - done);
         if (n > 0) {
             done += static_cast<DWORD>(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            if (done == count) {
+                break;
+            }
+            // A short write: the kernel's buffer is full, so wait for room instead of asking
+            // again at once.
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
             LineGone();
             result = 0;
             break;
