@@ -2,9 +2,14 @@
 // (TX to RX, RTS to CTS, DTR to DSR and DCD), an open line (nothing connected) and the two
 // ends of a null-modem cable (TX to the far RX, RTS to the far CTS, DTR to the far DSR and
 // DCD). A paced line delivers each byte when its last stop bit would have left the wire at
-// the sender's rate and framing; an unpaced one delivers at once. Receive queues are bounded:
-// with RTS/CTS or XON/XOFF flow control a writer waits for room, without it the bytes that do
-// not fit are lost and reported as CE_RXOVER, as on a real line.
+// the sender's rate and framing; an unpaced one delivers at once. Receive queues are bounded
+// and flow control works as on a real line: a receiver with RTS handshake lowers RTS when its
+// queue fills past three quarters and raises it at half; one with fInX sends XoffChar and
+// XonChar at the same points, ahead of the bytes waiting in its transmitter. A transmitter
+// with fOutxCtsFlow stops while CTS is low, and one with fOutX stops at a received XoffChar
+// (from the far end's flow control or in its data, or its own data on a loopback plug) until
+// XonChar; EscapeCommFunction(SETXOFF) and SETXON act the same way. Without flow control the
+// bytes that do not fit are lost and reported as CE_RXOVER.
 //
 // The fault functions act on the port with the given COM number, open or not, and return
 // false when the number is not a virtual port. They may be called from any thread.
