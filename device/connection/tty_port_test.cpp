@@ -170,6 +170,43 @@ TEST_F(PseudoTerminal, ReceivedBytesRaiseTheReceiveEvent) {
     EXPECT_EQ(byte, 'm');
 }
 
+TEST_F(PseudoTerminal, TimeOutsEndAReadThatWaitsOnTheDevice) {
+    struct Case {
+        const char* name;
+        COMMTIMEOUTS timeouts;
+        std::string sent;  // before the read
+        std::string read;
+        std::chrono::milliseconds atLeast;
+    } cases[] = {
+        {"total, nothing comes", {0, 0, 50, 0, 0}, "", "", 50ms},
+        {"total, some comes", {0, 0, 50, 0, 0}, "ab", "ab", 50ms},
+        {"interval after the bytes", {30, 0, 0, 0, 0}, "abc", "abc", 30ms},
+        {"first byte, nothing comes", {MAXDWORD, MAXDWORD, 50, 0, 0}, "", "", 50ms},
+        {"first byte, bytes there", {MAXDWORD, MAXDWORD, 5000, 0, 0}, "xy", "xy", 0ms},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetTimeouts(c.timeouts);
+        if (!c.sent.empty()) {
+            FarEndWrites(c.sent);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        std::string got(16, '\0');
+        DWORD count = 0;
+        ASSERT_TRUE(ReadFile(port_, got.data(), 16, &count));
+        EXPECT_GE(std::chrono::steady_clock::now() - start, c.atLeast);
+        // What the far end wrote in one go may reach the port in pieces: collect the rest.
+        got.resize(count);
+        SetTimeouts(testing::kDeviceLoopbackTimeouts);
+        if (got.size() < c.read.size()) {
+            std::string rest(c.read.size() - got.size(), '\0');
+            ASSERT_TRUE(ReadFile(port_, rest.data(), static_cast<DWORD>(rest.size()), &count));
+            got += rest.substr(0, count);
+        }
+        EXPECT_EQ(got, c.read);
+    }
+}
+
 TEST_F(PseudoTerminal, AWaitAfterABlockingReadSeesTheNextBytes) {
     // The blocking read waits on the device itself and keeps it while reads keep coming;
     // a wait that begins after it must still learn of the next bytes, from another thread too.
