@@ -128,7 +128,7 @@ PortMap ParsePortMap(std::string_view text, std::string_view fileName,
             problems->push_back(std::string(fileName) + ":" + std::to_string(lineNumber) + ": " +
                                 why + "; line ignored");
         };
-        if (words[0] == "COM*") {
+        if (EqualsNoCase(words[0], "COM*")) {
             if (words.size() != 2 || words[1] != "none") {
                 report("COM* takes only the target none");
             } else if (map.unlistedAreNone) {

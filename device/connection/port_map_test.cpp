@@ -80,7 +80,7 @@ TEST(PortMap, UnmappedNamesAreTheConventionalDevicesUnlessTheMapRulesThemOut) {
     EXPECT_EQ(ResolvePort(plain, 12).devicePath, "/dev/ttyS11");
 
     std::vector<std::string> problems;
-    const PortMap closed = ParsePortMap("COM2 loopback\nCOM* none\nCOM* none\n", "m", &problems);
+    const PortMap closed = ParsePortMap("COM2 loopback\ncom* none\nCOM* none\n", "m", &problems);
     EXPECT_EQ(problems, std::vector<std::string>{"m:3: COM* is already mapped; line ignored"});
     EXPECT_EQ(ResolvePort(closed, 2).kind, LineKind::kLoopback);
     EXPECT_EQ(ResolvePort(closed, 1).kind, LineKind::kNone);
