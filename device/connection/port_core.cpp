@@ -68,6 +68,14 @@ void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count) {
     ReviewThrottle(core);
 }
 
+std::size_t FreeSpan(PortCore& core, std::size_t* tail) {
+    if (core.ringCount == 0) {
+        core.ringHead = 0;
+    }
+    *tail = (core.ringHead + core.ringCount) % kReceiveCapacity;
+    return std::min(kReceiveCapacity - core.ringCount, kReceiveCapacity - *tail);
+}
+
 void CommitBytes(PortCore& core, std::size_t count) {
     const std::size_t tail = (core.ringHead + core.ringCount) % kReceiveCapacity;
     core.ringCount += count;

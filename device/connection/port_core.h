@@ -126,6 +126,10 @@ Clock::time_point WriteDeadline(const COMMTIMEOUTS& timeouts, DWORD count);
 // ring; what does not fit is lost and latched as CE_RXOVER. Raises EV_RXCHAR, and EV_RXFLAG
 // when the event character is among them, and throttles the sender past the limit.
 void DeliverBytes(PortCore& core, const BYTE* data, std::size_t count);
+// The contiguous free space at the ring's tail, which a line may fill without the lock
+// before it counts the bytes in with CommitBytes; 0 when the ring is full. An empty ring
+// starts over at its front, so that a reader who keeps up reuses the same warm memory.
+std::size_t FreeSpan(PortCore& core, std::size_t* tail);
 // Counts in `count` bytes that a line has written into the ring's free space at its tail.
 void CommitBytes(PortCore& core, std::size_t count);
 // Calls the throttle when the ring's fill has crossed a limit since the last call.

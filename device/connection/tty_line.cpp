@@ -313,22 +313,20 @@ void TtyLine::ReadInput(std::uint32_t events) {
 }
 
 long TtyLine::FillRing(bool* full, bool* more) {
-    std::size_t room = 0;
+    std::size_t span = 0;
     std::size_t tail = 0;
     {
         std::lock_guard lock(core_.wire->lock);
-        room = kReceiveCapacity - core_.ringCount;
-        tail = (core_.ringHead + core_.ringCount) % kReceiveCapacity;
+        span = FreeSpan(core_, &tail);
     }
-    *full = room == 0;
+    *full = span == 0;
     *more = false;
-    if (room == 0) {
+    if (span == 0) {
         return 0;
     }
     // Readers take only counted bytes and nobody else fills, so the free space is this
     // thread's until CommitBytes. One contiguous piece: a wrapped rest comes with the next.
-    const std::size_t span = std::min({room, kReceiveCapacity - tail, kReadChunk});
-    const long n = ReadDecoded(core_.ring.data() + tail, span, more);
+    const long n = ReadDecoded(core_.ring.data() + tail, std::min(span, kReadChunk), more);
     if (n > 0) {
         std::lock_guard lock(core_.wire->lock);
         CommitBytes(core_, static_cast<std::size_t>(n));
