@@ -1,11 +1,8 @@
 #include "device/connection/port_names.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -45,29 +42,28 @@ int ConventionalNumber(std::string_view path) {
 
 int ComNumberForDevice(const PortMap& map, const std::string& devicePath) {
     const std::string device = Resolved(devicePath);
-    for (const auto& [number, entry] : map) {
+    for (const auto& [number, entry] : map.entries) {
         if (entry.kind == LineKind::kDevice && Resolved(entry.devicePath) == device) {
             return number;
         }
     }
     const int number = ConventionalNumber(device);
-    return number > 0 && !map.contains(number) ? number : 0;
+    return number > 0 && !map.entries.contains(number) && !map.unlistedAreNone ? number : 0;
 }
 
 PortMap ReadPortMap() {
     const std::string path = PortMapPath();
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    if (file) {
-        text << file.rdbuf();
-    } else if (std::getenv("SERIALKIT_PORT_MAP") != nullptr) {
-        kernel::DebugPrint("port map %s: cannot read it: %s\n", path.c_str(),
-                           std::generic_category().message(errno).c_str());
+    std::string text;
+    std::string problem;
+    const MapFileRead result = ReadPortMapFile(path, &text, &problem);
+    if (result == MapFileRead::kRefused ||
+        (result == MapFileRead::kMissing && std::getenv("SERIALKIT_PORT_MAP") != nullptr)) {
+        kernel::DebugPrint("port map %s: %s\n", path.c_str(), problem.c_str());
     }
     std::vector<std::string> problems;
-    PortMap map = ParsePortMap(text.str(), path, &problems);
-    for (const std::string& problem : problems) {
-        kernel::DebugPrint("%s\n", problem.c_str());
+    PortMap map = ParsePortMap(text, path, &problems);
+    for (const std::string& line : problems) {
+        kernel::DebugPrint("%s\n", line.c_str());
     }
     return map;
 }

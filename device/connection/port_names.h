@@ -13,7 +13,7 @@ namespace serial {
 // The COM number under which the testers reach `devicePath` ("/dev/ttyUSB0"): the lowest one
 // whose map entry names the same device (paths compared after resolving symbolic links, so a
 // /dev/serial/by-id entry finds its tty), else n for /dev/ttyS<n-1> when the map has no entry
-// of its own for COMn (10 stands for COM0 too), else 0.
+// of its own for COMn and no "COM* none" (10 stands for COM0 too), else 0.
 int ComNumberForDevice(const PortMap& map, const std::string& devicePath);
 
 // Reads the port map the serial layer uses, from PortMapPath(). Lines that cannot be

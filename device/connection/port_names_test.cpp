@@ -42,7 +42,7 @@ TEST_F(PortNames, DevicesGetTheComNumberThatOpensThem) {
     ASSERT_EQ(setenv("SERIALKIT_PORT_MAP", mapFile.c_str(), 1), 0);
     const PortMap map = ReadPortMap();
     unsetenv("SERIALKIT_PORT_MAP");
-    ASSERT_EQ(map.size(), 4u);
+    ASSERT_EQ(map.entries.size(), 4u);
 
     struct Case {
         std::string devicePath;
@@ -66,6 +66,14 @@ TEST_F(PortNames, DevicesGetTheComNumberThatOpensThem) {
     for (const Case& c : cases) {
         EXPECT_EQ(ComNumberForDevice(map, c.devicePath), c.comNumber) << c.devicePath;
     }
+}
+
+TEST(PortNamesWithoutUnlisted, OnlyTheMapNamesDevicesAfterComStarNone) {
+    std::vector<std::string> problems;
+    const PortMap map = ParsePortMap("COM3 /dev/ttyS7\nCOM* none\n", "ports", &problems);
+    ASSERT_TRUE(problems.empty());
+    EXPECT_EQ(ComNumberForDevice(map, "/dev/ttyS7"), 3);
+    EXPECT_EQ(ComNumberForDevice(map, "/dev/ttyS0"), 0) << "COM1 is no port under COM* none";
 }
 
 }  // namespace
