@@ -4,9 +4,14 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/ascii_text.h"
+
 namespace registry {
 
 namespace {
+
+using text::Quoted;
+using text::StartsWithNoCase;
 
 constexpr std::u16string_view kRootName = u"HKEY_LOCAL_MACHINE";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -21,26 +26,6 @@ std::string_view Trim(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
-}
-
-// 'word', for messages. Built by appending: g++ 12 warns falsely on "'" + std::string.
-std::string Quoted(std::string_view word) {
-    std::string quoted(1, '\'');
-    quoted.append(word);
-    quoted.push_back('\'');
-    return quoted;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Reads the quoted text at the start of `rest` and removes it from `rest`. Returns false when

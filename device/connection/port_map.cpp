@@ -12,7 +12,12 @@
 #include <map>
 #include <system_error>
 
+#include "platform/ascii_text.h"
+
 namespace serial {
+
+using text::EqualsNoCase;
+using text::Quoted;
 
 namespace {
 
@@ -34,27 +39,6 @@ std::vector<std::string_view> Words(std::string_view line) {
         }
     }
     return words;
-}
-
-// 'word', for messages. Built by appending: g++ 12 warns falsely on "'" + std::string.
-std::string Quoted(std::string_view word) {
-    std::string quoted(1, '\'');
-    quoted.append(word);
-    quoted.push_back('\'');
-    return quoted;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Reads the target word into `entry`; returns why it is not one, or empty.

@@ -173,30 +173,63 @@ void PaintScreen(ui::PaintContext& context, const ui::Rect& area) {
                          (s.cursorRow - s.topRow) * s.charHeight);
 }
 
-void ScrollScreenRows(int step) {
-    std::lock_guard lock(deviceState.screenLock);
-    const int old = s.topRow;
-    s.topRow = Scrolled(old, step, s.rowCount - s.visibleRows);
-    if (s.topRow == old) {
+namespace {
+
+// Moves one axis's scroll position by `step` within 0 .. count - visible, and the view's
+// picture and the bar with it. The caller holds the screen lock.
+void ScrollAxis(ui::ScrollBar bar, int* position, int step, int count, int visible, int cell) {
+    const int old = *position;
+    *position = Scrolled(old, step, count - visible);
+    if (*position == old) {
         return;
     }
+    const int shift = (old - *position) * cell;
     ui::HideCaret();
-    ui::ScrollTerminalView(0, (old - s.topRow) * s.charHeight);
-    ui::SetScrollPosition(ui::ScrollBar::kVertical, s.topRow);
+    if (bar == ui::ScrollBar::kVertical) {
+        ui::ScrollTerminalView(0, shift);
+    } else {
+        ui::ScrollTerminalView(shift, 0);
+    }
+    ui::SetScrollPosition(bar, *position);
     ui::ShowCaret();
+}
+
+// The step of a scroll-bar request on one axis. `tracks`: whether the axis follows a thumb
+// that is being dragged.
+int ScrollStep(int code, int thumb, int position, int count, int visible, bool tracks) {
+    switch (code) {
+        case ui::kScrollLineBack:
+            return -1;
+        case ui::kScrollLineForward:
+            return 1;
+        case ui::kScrollPageBack:
+            return 1 - visible;
+        case ui::kScrollPageForward:
+            return visible - 1;
+        case ui::kScrollThumbPosition:
+            return thumb - position;
+        case ui::kScrollThumbTrack:
+            return tracks ? thumb - position : 0;
+        case ui::kScrollToStart:
+            return -count;
+        case ui::kScrollToEnd:
+            return count;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+void ScrollScreenRows(int step) {
+    std::lock_guard lock(deviceState.screenLock);
+    ScrollAxis(ui::ScrollBar::kVertical, &s.topRow, step, s.rowCount, s.visibleRows, s.charHeight);
 }
 
 void ScrollScreenColumns(int step) {
     std::lock_guard lock(deviceState.screenLock);
-    const int old = s.leftCol;
-    s.leftCol = Scrolled(old, step, s.colCount - s.visibleCols);
-    if (s.leftCol == old) {
-        return;
-    }
-    ui::HideCaret();
-    ui::ScrollTerminalView((old - s.leftCol) * s.charWidth, 0);
-    ui::SetScrollPosition(ui::ScrollBar::kHorizontal, s.leftCol);
-    ui::ShowCaret();
+    ScrollAxis(ui::ScrollBar::kHorizontal, &s.leftCol, step, s.colCount, s.visibleCols,
+               s.charWidth);
 }
 
 void KeepCursorVisible() {
@@ -215,47 +248,13 @@ void KeepCursorVisible() {
 
 int VerticalScrollStep(int code, int thumb) {
     std::lock_guard lock(deviceState.screenLock);
-    switch (code) {
-        case ui::kScrollLineBack:
-            return -1;
-        case ui::kScrollLineForward:
-            return 1;
-        case ui::kScrollPageBack:
-            return 1 - s.visibleRows;
-        case ui::kScrollPageForward:
-            return s.visibleRows - 1;
-        case ui::kScrollThumbPosition:
-        case ui::kScrollThumbTrack:
-            return thumb - s.topRow;
-        case ui::kScrollToStart:
-            return -s.rowCount;
-        case ui::kScrollToEnd:
-            return s.rowCount;
-        default:
-            return 0;
-    }
+    return ScrollStep(code, thumb, s.topRow, s.rowCount, s.visibleRows, true);
 }
 
 int HorizontalScrollStep(int code, int thumb) {
     std::lock_guard lock(deviceState.screenLock);
-    switch (code) {
-        case ui::kScrollLineBack:
-            return -1;
-        case ui::kScrollLineForward:
-            return 1;
-        case ui::kScrollPageBack:
-            return 1 - s.visibleCols;
-        case ui::kScrollPageForward:
-            return s.visibleCols - 1;
-        case ui::kScrollThumbPosition:
-            return thumb - s.leftCol;
-        case ui::kScrollToStart:
-            return -s.colCount;
-        case ui::kScrollToEnd:
-            return s.colCount;
-        default:
-            return 0;  // the columns do not follow a dragged thumb
-    }
+    // The columns do not follow a dragged thumb; they move when it is released.
+    return ScrollStep(code, thumb, s.leftCol, s.colCount, s.visibleCols, false);
 }
 
 std::vector<std::u16string> ScreenRowsText() {
