@@ -3,10 +3,10 @@
 #include <QAbstractScrollArea>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <cmath>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <cmath>
 #include <mutex>
 #include <optional>
 
