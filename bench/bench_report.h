@@ -8,15 +8,22 @@
 namespace bench {
 
 struct Goal {
-    bool atLeast;  // the ratio must reach the bound; otherwise stay below it
+    enum Kind { kAtLeast, kAtMost, kBelow, kNone } kind;
     double bound;
 };
 
 inline constexpr Goal AtLeast(double bound) {
-    return {true, bound};
+    return {Goal::kAtLeast, bound};
+}
+inline constexpr Goal AtMost(double bound) {
+    return {Goal::kAtMost, bound};
 }
 inline constexpr Goal Below(double bound) {
-    return {false, bound};
+    return {Goal::kBelow, bound};
+}
+// A row that only informs: its ratio has no goal.
+inline constexpr Goal NoGoal() {
+    return {Goal::kNone, 0};
 }
 
 struct Row {
