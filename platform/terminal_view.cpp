@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
+#include <chrono>
 #include <cmath>
 #include <mutex>
 #include <optional>
@@ -25,6 +27,11 @@ struct PaintContext {
 namespace {
 
 constexpr int kCellHeight = 20;
+
+// Marks are handed to the toolkit at most once per frame: a flood that marks cells all the
+// time then costs one paint a frame, while a mark after a quiet spell (a typed key's echo) is
+// painted at once.
+constexpr std::chrono::milliseconds kFrame{16};
 
 // The system's fixed-pitch font at the largest pixel size whose cell is at most 20 pixels
 // high. A style hint alone resolves to a proportional face on some systems, so the font comes
@@ -85,6 +92,8 @@ std::optional<ViewState> view;
 std::mutex pendingLock;
 QRect pendingArea;
 bool flushPosted = false;
+// When the marks may next be handed over; user-interface thread.
+std::chrono::steady_clock::time_point nextFrame;
 
 QScrollBar* Bar(ScrollBar bar);
 
@@ -237,6 +246,7 @@ QScrollBar* Bar(ScrollBar bar) {
 
 // Hands the pending marks to the toolkit; user-interface thread.
 void FlushPending() {
+    nextFrame = std::chrono::steady_clock::now() + kFrame;
     QRect area;
     {
         std::lock_guard guard(pendingLock);
@@ -249,6 +259,19 @@ void FlushPending() {
     }
 }
 
+// The request of AddPending: flushes now, or at the next frame when the last flush was less
+// than a frame ago. The request stays on its way until then, so marks added meanwhile only
+// join the pending area.
+void FlushAtFrame() {
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(nextFrame - std::chrono::steady_clock::now());
+    if (wait.count() <= 0) {
+        FlushPending();
+        return;
+    }
+    QTimer::singleShot(wait, Qt::PreciseTimer, FlushPending);
+}
+
 void AddPending(const QRect& area) {
     bool post = false;
     {
@@ -258,7 +281,7 @@ void AddPending(const QRect& area) {
         flushPosted = true;
     }
     if (post) {
-        PostToUi(FlushPending);
+        PostToUi(FlushAtFrame);
     }
 }
 
@@ -428,6 +451,15 @@ void DestroyCaret() {
 
 void SetCaretPosition(int x, int y) {
     if (!OnUiThread() || !view || view->caretAt == QPoint(x, y)) {
+        return;
+    }
+    if (view->painting) {
+        // A paint places the caret on the cursor. Asking for a paint from inside one would
+        // start the next paint at once, again and again while received bytes move the cursor;
+        // the old and the new place join the pending marks and are painted with the next frame.
+        AddPending(view->area->CaretRect());
+        view->caretAt = QPoint(x, y);
+        AddPending(view->area->CaretRect());
         return;
     }
     UpdateCaretArea();

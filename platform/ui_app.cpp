@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
-#include <QThread>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/eventfd.h>
@@ -29,6 +29,9 @@ namespace {
 // EndUi, never by a static destructor: at exit the toolkit's own statics may be gone first.
 int applicationArgc = 0;
 QApplication* application = nullptr;
+// The thread that started the application. OnUiThread is asked for every byte the terminal
+// shows, so it compares thread ids instead of asking the toolkit.
+std::thread::id uiThread;
 // The nested loops of ServeEventsUntil, innermost last; touched on the user-interface thread.
 std::vector<QEventLoop*> servingLoops;
 // Work handed to the user-interface thread travels in this queue, under a standard lock, and
@@ -130,6 +133,7 @@ bool StartUi(int argc, char** argv, std::string_view program, std::string_view h
     }
     applicationArgc = argc;
     application = new QApplication(applicationArgc, argv);
+    uiThread = std::this_thread::get_id();
     wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     wakeNotifier = new QSocketNotifier(wakeFd, QSocketNotifier::Read, application);
     QObject::connect(wakeNotifier, &QSocketNotifier::activated, RunPosted);
@@ -156,7 +160,7 @@ bool UiStarted() {
 }
 
 bool OnUiThread() {
-    return application != nullptr && QThread::currentThread() == application->thread();
+    return application != nullptr && std::this_thread::get_id() == uiThread;
 }
 
 int RunEventLoop() {
