@@ -9,10 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <optional>
-#include <thread>
 #include <vector>
 
 #include "bench/bench_report.h"
@@ -20,7 +17,6 @@
 #include "bench/picocom_run.h"
 #include "bench/terminal_text.h"
 #include "bench/terminal_window.h"
-#include "device/window/terminal_screen.h"
 #include "platform/ui_app.h"
 
 namespace bench {
@@ -51,26 +47,14 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// The screen the text leaves, fed straight to PutScreenChar from a worker thread as the
-// reader would; the time it took is the screen's own share of the cost.
+// The screen the text leaves, fed straight to the screen; the time it took is the screen's
+// own share of the cost (paints included).
 ScreenPicture ScreenAlone(const Bytes& text, Figures* figures) {
-    ClearTerminalScreen();
-    std::atomic<bool> fed = false;
     const double cpuBefore = ProcessCpuSeconds();
     const Clock::time_point start = Clock::now();
-    std::thread feeder([&] {
-        for (const unsigned char byte : text) {
-            device::PutScreenChar(byte);
-        }
-        fed = true;
-        ui::WakeUi();
-    });
-    ServeEventsUntil([&] { return fed.load(); });
+    ScreenPicture picture = ScreenLeftBy(text);
     figures->seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    feeder.join();
     figures->cpuSeconds = ProcessCpuSeconds() - cpuBefore;
-    ScreenPicture picture = CurrentScreen();
-    ClearTerminalScreen();
     return picture;
 }
 

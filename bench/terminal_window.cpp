@@ -2,9 +2,11 @@
 
 #include <stdlib.h>
 
+#include <atomic>
 #include <cwchar>
 #include <iterator>
 #include <mutex>
+#include <thread>
 
 #include "bench/bench_setup.h"
 #include "device/connection/device_state.h"
@@ -35,15 +37,15 @@ void EndTerminalWindow() {
     ui::EndUi();
 }
 
-void ConnectTerminal(const std::string& devicePath) {
-    UsePortMap("COM11 " + devicePath + "\n");
+void ConnectTerminal(const std::string& target) {
+    UsePortMap("COM11 " + target + "\n");
     device::PortSettings& settings = device::deviceState.portSettings;
     std::swprintf(settings.portName, std::size(settings.portName), L"COM11");
     settings.dcb.BaudRate = 115200;
     device::deviceState.stopReader = false;
     device::Connect();
     if (device::deviceState.portHandle == serial::INVALID_HANDLE_VALUE) {
-        Abort("termivo cannot connect to " + devicePath);
+        Abort("termivo cannot connect to " + target);
     }
 }
 
@@ -67,6 +69,23 @@ ScreenPicture CurrentScreen() {
 
 void ClearTerminalScreen() {
     device::ClearScreen();
+}
+
+ScreenPicture ScreenLeftBy(const std::vector<unsigned char>& text) {
+    ClearTerminalScreen();
+    std::atomic<bool> fed = false;
+    std::thread feeder([&] {
+        for (const unsigned char byte : text) {
+            device::PutScreenChar(byte);
+        }
+        fed = true;
+        ui::WakeUi();
+    });
+    ServeEventsUntil([&] { return fed.load(); });
+    feeder.join();
+    ScreenPicture picture = CurrentScreen();
+    ClearTerminalScreen();
+    return picture;
 }
 
 }  // namespace bench

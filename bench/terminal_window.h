@@ -16,9 +16,10 @@ void StartTerminalWindow();
 // Ends the connection and the window, then the user interface.
 void EndTerminalWindow();
 
-// Connects the terminal to `devicePath` (named COM11 in the port map) as Connect does: the
-// port is opened with the terminal's settings and its reader thread starts. Aborts on failure.
-void ConnectTerminal(const std::string& devicePath);
+// Connects the terminal to COM11 as Connect does, with `target` (a device path, or a virtual
+// line such as "loopback") behind that name in the port map: the port is opened with the
+// terminal's settings and its reader thread starts. Aborts on failure.
+void ConnectTerminal(const std::string& target);
 // Disconnects and waits, serving events, until the reader has ended.
 void DisconnectTerminal();
 
@@ -36,5 +37,10 @@ struct ScreenPicture {
 };
 ScreenPicture CurrentScreen();
 void ClearTerminalScreen();
+
+// The screen that `text` leaves on an empty screen, fed straight to PutScreenChar from a
+// worker thread as the reader would, while this thread serves events. The screen is empty
+// again afterwards.
+ScreenPicture ScreenLeftBy(const std::vector<unsigned char>& text);
 
 }  // namespace bench
