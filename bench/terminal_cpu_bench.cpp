@@ -75,28 +75,30 @@ Share Picocom(const Bytes& text) {
     return share;
 }
 
-// termivo connected to `target`, serving events while nothing arrives.
+// termivo connected to `target`, serving events while nothing arrives. A timer thread,
+// started before the measured span, wakes this thread when the window has settled and when
+// the span is over.
 Share Idle(const std::string& target) {
     ConnectTerminal(target);
-    // Let the reader reach its wait and the window settle before the clock starts.
+    std::atomic<bool> settled = false;
     std::atomic<bool> over = false;
-    const auto serveFor = [&over](std::chrono::milliseconds span) {
-        over = false;
-        std::thread timer([&over, span] {
-            std::this_thread::sleep_for(span);
-            over = true;
-            ui::WakeUi();
-        });
-        ServeEventsUntil([&over] { return over.load(); });
-        timer.join();
-    };
-    serveFor(200ms);
+    const Clock::time_point settledAt = Clock::now() + 250ms;
+    std::thread timer([&] {
+        std::this_thread::sleep_until(settledAt);
+        settled = true;
+        ui::WakeUi();
+        std::this_thread::sleep_until(settledAt + kIdle);
+        over = true;
+        ui::WakeUi();
+    });
+    ServeEventsUntil([&] { return settled.load(); });
     const double cpuBefore = ProcessCpuSeconds();
     const Clock::time_point start = Clock::now();
-    serveFor(kIdle);
+    ServeEventsUntil([&] { return over.load(); });
     Share share;
     share.cpuSeconds = ProcessCpuSeconds() - cpuBefore;
     share.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    timer.join();
     DisconnectTerminal();
     return share;
 }

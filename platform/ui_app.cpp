@@ -82,26 +82,36 @@ bool LocalXServerAnswers(std::string display) {
     return false;
 }
 
-// Runs the oldest posted work. When more is waiting, the thread is woken again first, so that
-// work which serves events itself (a nested loop) still lets later work run, in order.
+// Runs the work posted so far, oldest first, then returns to the event loop: work posted
+// meanwhile waits for the next wake, so a stream of posts cannot starve paints and input.
+// While more work is queued a wake stays pending, so that work which serves events itself (a
+// nested loop) still lets later work run, in order. One wake serves a whole batch: a reader
+// that ticks the lamp row after every line event costs one pass of the event loop, not six.
 void RunPosted() {
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
-    std::function<void()> work;
+    std::size_t batch = 0;
     {
         std::lock_guard guard(postedLock);
-        if (posted.empty()) {
-            wakePending = false;
-            return;
-        }
-        work = std::move(posted.front());
-        posted.pop_front();
-        wakePending = !posted.empty();
-        if (wakePending) {
-            Wake();
-        }
+        wakePending = false;
+        batch = posted.size();
     }
-    work();
+    for (; batch > 0; --batch) {
+        std::function<void()> work;
+        {
+            std::lock_guard guard(postedLock);
+            if (posted.empty()) {
+                return;  // a nested loop has run the rest
+            }
+            work = std::move(posted.front());
+            posted.pop_front();
+            if (!posted.empty() && !wakePending) {
+                wakePending = true;
+                Wake();
+            }
+        }
+        work();
+    }
 }
 
 bool HasDisplay() {
