@@ -41,5 +41,7 @@ class PseudoTerminal {
 
 // CPU time the whole process has used so far, in seconds.
 double ProcessCpuSeconds();
+// CPU time the calling thread has used so far, in seconds.
+double ThreadCpuSeconds();
 
 }  // namespace bench

@@ -32,14 +32,19 @@ constexpr double kFloorMBps = 1.4;
 struct Figures {
     double seconds = 0;
     double cpuSeconds = 0;
+    double uiCpuSeconds = 0;  // of cpuSeconds, what termivo's user-interface thread used
 };
 
 double MBps(const Figures& f) {
     return static_cast<double>(kTextSize) / f.seconds / 1e6;
 }
 
+double MsPerMiB(double cpuSeconds) {
+    return cpuSeconds * 1e3 / (static_cast<double>(kTextSize) / (1 << 20));
+}
+
 double CpuMsPerMiB(const Figures& f) {
-    return f.cpuSeconds * 1e3 / (static_cast<double>(kTextSize) / (1 << 20));
+    return MsPerMiB(f.cpuSeconds);
 }
 
 double Median(std::vector<double> values) {
@@ -84,11 +89,13 @@ Figures Termivo(const Bytes& text, const ScreenPicture& expected) {
     const PseudoTerminal pair;
     ConnectTerminal(pair.devicePath());
     const double cpuBefore = ProcessCpuSeconds();
+    const double uiCpuBefore = ThreadCpuSeconds();
     const Clock::time_point start = Clock::now();
     Feeder feeder(pair.master(), text, 0, ui::WakeUi);
     ServeEventsUntil([&] { return CurrentScreen() == expected; });
     Figures f;
     f.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    f.uiCpuSeconds = ThreadCpuSeconds() - uiCpuBefore;
     const double feederCpu = feeder.Finish();
     f.cpuSeconds = ProcessCpuSeconds() - cpuBefore - feederCpu;
     DisconnectTerminal();
@@ -115,16 +122,19 @@ Figures Picocom(const Bytes& text) {
 struct Medians {
     double mbps = 0;
     double cpuMsPerMiB = 0;
+    double uiCpuMsPerMiB = 0;
 };
 
 Medians MediansOf(const std::vector<Figures>& rounds) {
     std::vector<double> rates;
     std::vector<double> cpu;
+    std::vector<double> uiCpu;
     for (const Figures& f : rounds) {
         rates.push_back(MBps(f));
         cpu.push_back(CpuMsPerMiB(f));
+        uiCpu.push_back(MsPerMiB(f.uiCpuSeconds));
     }
-    return {Median(rates), Median(cpu)};
+    return {Median(rates), Median(cpu), Median(uiCpu)};
 }
 
 std::string RateText(const Medians& m) {
@@ -168,6 +178,9 @@ void Run() {
          RateText(b) + ", " + CpuText(b), a.mbps / b.mbps, NoGoal()},
         {"termivo / bare read loop, rate", RateText(o) + ", " + CpuText(o),
          RateText(b) + ", " + CpuText(b), Median(toBare), NoGoal()},
+        {"termivo CPU: user-interface thread / rest", Format("%.1f ms/MiB", o.uiCpuMsPerMiB),
+         Format("%.1f ms/MiB", o.cpuMsPerMiB - o.uiCpuMsPerMiB),
+         o.uiCpuMsPerMiB / (o.cpuMsPerMiB - o.uiCpuMsPerMiB), NoGoal()},
     };
     if (withPicocom) {
         const Medians p = MediansOf(picocom);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <random>
 
 #include "bench/bench_setup.h"
@@ -17,12 +16,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kChunk = 4096;
 constexpr auto kStep = std::chrono::milliseconds(1);
-
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 void WriteAll(int fd, const unsigned char* data, std::size_t count) {
     while (count > 0) {
