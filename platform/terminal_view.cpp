@@ -324,10 +324,20 @@ void DrawCells(PaintContext& context, int x, int y, const char16_t* cells, int c
         while (end < count && !IsControl(cells[end])) {
             ++end;
         }
-        if (end > run) {
+        // Blanks at either end of a run paint nothing on the white the toolkit has filled the
+        // area with; laying them out would cost as much as text.
+        int first = run;
+        while (first < end && cells[first] == u' ') {
+            ++first;
+        }
+        int last = end;
+        while (last > first && cells[last - 1] == u' ') {
+            --last;
+        }
+        if (last > first) {
             context.painter.drawText(
-                x + run * context.cellWidth, baseline,
-                QString::fromUtf16(cells + run, static_cast<qsizetype>(end - run)));
+                x + first * context.cellWidth, baseline,
+                QString::fromUtf16(cells + first, static_cast<qsizetype>(last - first)));
         }
         for (; end < count && IsControl(cells[end]); ++end) {
             // A control character has no glyph; it shows as a box in its own cell.
