@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "platform/ui_app.h"
 #include "platform/window_parts.h"
@@ -30,6 +31,33 @@ struct MainWindowState {
 };
 
 std::unique_ptr<MainWindowState> mainWindow;
+
+// Ticks from other threads wait here, the last one per box, until the user-interface thread
+// applies them all at once: one hand-over serves a burst. A tick that would change nothing
+// (none pending for the box, and the box shows it already) is not handed over at all, since a
+// reader refreshes the lamps after every line event, up to a thousand times a second under a
+// fast flow, and each hand-over wakes the user-interface thread.
+std::mutex checksLock;
+std::map<int, bool> shownChecks;    // what each box shows; kept by its toggled signal
+std::map<int, bool> pendingChecks;  // ticks not applied yet
+bool checksPosted = false;
+
+void NoteShown(int id, bool checked) {
+    std::lock_guard guard(checksLock);
+    shownChecks[id] = checked;
+}
+
+void ApplyPendingChecks() {
+    std::map<int, bool> pending;
+    {
+        std::lock_guard guard(checksLock);
+        pending.swap(pendingChecks);
+        checksPosted = false;
+    }
+    for (const auto& [id, checked] : pending) {
+        SetCheck(id, checked);
+    }
+}
 
 // Under the command bar lies a light-grey band with a black line at its foot, the height of
 // the gap to the terminal view; the rest of the client area is white.
@@ -145,6 +173,8 @@ bool CreateMainWindow(const MainWindowSpec& spec, MainWindowHandlers handlers) {
                 mainWindow->handlers.command(id);
             }
         });
+        QObject::connect(box, &QCheckBox::toggled, [id](bool checked) { NoteShown(id, checked); });
+        NoteShown(id, box->isChecked());
         mainWindow->checkBoxes[id] = box;
     }
     return true;
@@ -176,6 +206,8 @@ void DestroyMainWindow() {
     ForgetTerminalView();
     delete mainWindow->widget;
     mainWindow.reset();
+    std::lock_guard guard(checksLock);
+    shownChecks.clear();
 }
 
 void EnableMenuItem(int id, bool enabled) {
@@ -191,7 +223,21 @@ bool IsMenuItemEnabled(int id) {
 
 void SetCheck(int id, bool checked) {
     if (!OnUiThread()) {
-        PostToUi([id, checked] { SetCheck(id, checked); });
+        bool post = false;
+        {
+            std::lock_guard guard(checksLock);
+            const auto shown = shownChecks.find(id);
+            if (!pendingChecks.contains(id) && shown != shownChecks.end() &&
+                shown->second == checked) {
+                return;
+            }
+            pendingChecks[id] = checked;
+            post = !checksPosted;
+            checksPosted = true;
+        }
+        if (post) {
+            PostToUi(ApplyPendingChecks);
+        }
         return;
     }
     if (mainWindow && mainWindow->checkBoxes.contains(id)) {

@@ -3,7 +3,8 @@
 // white background. Menu items and check boxes are addressed by their command ids.
 //
 // Threads: everything here is for the user-interface thread, except SetCheck, which any
-// thread may call (the change reaches the box through the user-interface thread).
+// thread may call (the change reaches the box through the user-interface thread; a tick that
+// would change nothing is dropped).
 #pragma once
 
 #include <functional>

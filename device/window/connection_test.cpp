@@ -2,6 +2,7 @@
 // the lamps, received bytes, breaks and line errors, No Read, DTR, and the ways the program
 // ends.
 #include <thread>
+#include <vector>
 
 #include "device/connection/port_connection.h"
 #include "device/connection/reader_thread.h"
@@ -98,6 +99,31 @@ TEST_F(WindowTest, DtrUntickedIsTickedAgainByTheNextLineEvent) {
     serial::DWORD status = 0;
     ASSERT_TRUE(serial::GetCommModemStatus(deviceState.portHandle, &status));
     EXPECT_EQ(status & serial::MS_DSR_ON, 0u) << "DTR stays low";
+}
+
+// Ticks from a reader are gathered until the user-interface thread applies them: the last one
+// for a box wins, and a tick that only a later one undid is never lost.
+TEST_F(WindowTest, LampTicksFromAnotherThreadLandWithTheLastOneWinning) {
+    struct Step {
+        std::vector<bool> ticks;  // given from a worker thread, in order
+        bool shown;               // what the ring lamp shows once they have landed
+    };
+    const Step steps[] = {
+        {{true, false, true, false, true}, true},
+        {{true}, true},
+        {{false, true, false}, false},
+        {{true}, true},
+    };
+    for (const Step& step : steps) {
+        std::thread worker([&step] {
+            for (const bool tick : step.ticks) {
+                ui::SetCheck(kIdRingLamp, tick);
+            }
+        });
+        worker.join();
+        ui::testing::RunPostedWork();
+        EXPECT_EQ(ui::IsChecked(kIdRingLamp), step.shown);
+    }
 }
 
 TEST_F(WindowTest, TypedKeysComeBackOverTheLineInOrder) {
