@@ -78,8 +78,9 @@ TEST_F(LoopbackTest, LoopbackPlugsSucceedLineAfterLineUnderTheHeader) {
     EXPECT_FALSE(ui::IsMenuItemEnabled(kIdLoopbackStart));
     EXPECT_TRUE(ui::IsMenuItemEnabled(kIdLoopbackStop));
     EXPECT_EQ(Row(0), u"PORT  COUNT  ERROR    STATUS");
+    // The count comes from the same reading of the row: the run goes on meanwhile.
     const std::string line = RowAfter(1, 3);
-    const int passes = PassesOnRow(1);
+    const int passes = std::stoi(line.substr(5, 6));
     char expected[64];
     std::snprintf(expected, sizeof expected, "COM1  %5d      0    Success", passes);
     EXPECT_EQ(line, expected);
