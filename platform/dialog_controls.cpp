@@ -24,8 +24,8 @@ QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-bool Has(const ControlSpec& spec, unsigned bit) {
-    return (spec.style & bit) != 0;
+bool Has(const ControlSpec& control, unsigned bit) {
+    return (control.style & bit) != 0;
 }
 
 template <typename Widget>
@@ -33,14 +33,14 @@ Widget* Item(Dialog& dialog, int id) {
     return qobject_cast<Widget*>(ItemWidget(dialog, id));
 }
 
-Qt::ScrollBarPolicy VerticalPolicy(const ControlSpec& spec) {
-    return Has(spec, style::kVerticalScroll) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+Qt::ScrollBarPolicy VerticalPolicy(const ControlSpec& control) {
+    return Has(control, style::kVerticalScroll) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
 }
 
 // Where a new entry goes: at the end, or before the first entry that sorts after it.
 template <typename Text>
-int InsertPosition(const ControlSpec& spec, int count, const QString& text, Text entryText) {
-    if (!Has(spec, style::kSorted)) {
+int InsertPosition(const ControlSpec& control, int count, const QString& text, Text entryText) {
+    if (!Has(control, style::kSorted)) {
         return count;
     }
     int index = 0;
@@ -50,64 +50,64 @@ int InsertPosition(const ControlSpec& spec, int count, const QString& text, Text
     return index;
 }
 
-QWidget* NewLabel(const ControlSpec& spec) {
-    auto* label = new QLabel(QString::fromUtf8(spec.text));
+QWidget* NewLabel(const ControlSpec& control) {
+    auto* label = new QLabel(QString::fromUtf8(control.text));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignTop |
-                        (Has(spec, style::kRightAligned) ? Qt::AlignRight : Qt::AlignLeft));
+                        (Has(control, style::kRightAligned) ? Qt::AlignRight : Qt::AlignLeft));
     return label;
 }
 
-QWidget* NewEdit(const ControlSpec& spec) {
-    auto* edit = new QLineEdit(QString::fromUtf8(spec.text));
-    edit->setFrame(Has(spec, style::kBorder));
-    if (Has(spec, style::kRightAligned)) {
+QWidget* NewEdit(const ControlSpec& control) {
+    auto* edit = new QLineEdit(QString::fromUtf8(control.text));
+    edit->setFrame(Has(control, style::kBorder));
+    if (Has(control, style::kRightAligned)) {
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (Has(spec, style::kDigitsOnly)) {
+    if (Has(control, style::kDigitsOnly)) {
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     }
     return edit;
 }
 
-QWidget* NewComboBox(const ControlSpec& spec) {
+QWidget* NewComboBox(const ControlSpec& control) {
     auto* combo = new QComboBox;
-    if (spec.kind == ControlKind::kDropDownCombo) {
+    if (control.kind == ControlKind::kDropDownCombo) {
         combo->setEditable(true);
         // What the user types stays as typed: no completion, and Enter adds no entry.
         combo->setCompleter(nullptr);
         combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setEditText(QString::fromUtf8(spec.text));
+        combo->setEditText(QString::fromUtf8(control.text));
     }
-    combo->view()->setVerticalScrollBarPolicy(VerticalPolicy(spec));
+    combo->view()->setVerticalScrollBarPolicy(VerticalPolicy(control));
     return combo;
 }
 
-QWidget* NewListBox(const ControlSpec& spec) {
+QWidget* NewListBox(const ControlSpec& control) {
     auto* list = new QListWidget;
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setFrameShape(Has(spec, style::kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
-    list->setVerticalScrollBarPolicy(VerticalPolicy(spec));
+    list->setFrameShape(Has(control, style::kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
+    list->setVerticalScrollBarPolicy(VerticalPolicy(control));
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return list;
 }
 
-QWidget* NewListView(const Dialog& dialog, const ControlSpec& spec) {
+QWidget* NewListView(const Dialog& dialog, const ControlSpec& control) {
     auto* view = new QTreeWidget;
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
     view->setUniformRowHeights(true);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setFrameShape(Has(spec, style::kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
+    view->setFrameShape(Has(control, style::kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
     view->header()->setStretchLastSection(false);
     view->header()->setSectionsMovable(false);
     auto* header = new QTreeWidgetItem;
     int column = 0;
     for (const ListColumnSpec& columnSpec : dialog.layout.columns) {
-        if (columnSpec.controlId != spec.id) {
+        if (columnSpec.controlId != control.id) {
             continue;
         }
         header->setText(column, QString::fromUtf8(columnSpec.header));
@@ -119,18 +119,18 @@ QWidget* NewListView(const Dialog& dialog, const ControlSpec& spec) {
     return view;
 }
 
-QWidget* NewControl(Dialog& dialog, const ControlSpec& spec) {
-    switch (spec.kind) {
+QWidget* NewControl(Dialog& dialog, const ControlSpec& control) {
+    switch (control.kind) {
         case ControlKind::kLabel:
-            return NewLabel(spec);
+            return NewLabel(control);
         case ControlKind::kEdit:
-            return NewEdit(spec);
+            return NewEdit(control);
         case ControlKind::kCheckBox:
-            return new QCheckBox(QString::fromUtf8(spec.text));
+            return new QCheckBox(QString::fromUtf8(control.text));
         case ControlKind::kPushButton: {
-            auto* button = new QPushButton(QString::fromUtf8(spec.text));
-            button->setDefault(Has(spec, style::kDefaultButton));
-            const int id = spec.id;
+            auto* button = new QPushButton(QString::fromUtf8(control.text));
+            button->setDefault(Has(control, style::kDefaultButton));
+            const int id = control.id;
             QObject::connect(button, &QPushButton::clicked, [&dialog, id] {
                 if (!dialog.ended && dialog.command) {
                     dialog.command(dialog, id);
@@ -140,20 +140,20 @@ QWidget* NewControl(Dialog& dialog, const ControlSpec& spec) {
         }
         case ControlKind::kDropDownList:
         case ControlKind::kDropDownCombo:
-            return NewComboBox(spec);
+            return NewComboBox(control);
         case ControlKind::kListBox:
-            return NewListBox(spec);
+            return NewListBox(control);
         case ControlKind::kListView:
-            return NewListView(dialog, spec);
+            return NewListView(dialog, control);
     }
     return new QWidget;
 }
 
-void PlaceControl(Dialog& dialog, QWidget* widget, const ControlSpec& spec) {
-    const int x = ToPixelsX(dialog, spec.x);
-    const int y = ToPixelsY(dialog, spec.y);
-    const int width = ToPixelsX(dialog, spec.width);
-    int height = ToPixelsY(dialog, spec.height);
+void PlaceControl(Dialog& dialog, QWidget* widget, const ControlSpec& control) {
+    const int x = ToPixelsX(dialog, control.x);
+    const int y = ToPixelsY(dialog, control.y);
+    const int width = ToPixelsX(dialog, control.width);
+    int height = ToPixelsY(dialog, control.height);
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         // The closed box is as high as its font needs. A resource template's height covers
         // the dropped-down list, which shows as many rows as the rest holds; a form's is the
@@ -204,28 +204,29 @@ void BuildDialogWindow(Dialog& dialog) {
     window->setFont(font);
     window->setFixedSize(ToPixelsX(dialog, layout.width), ToPixelsY(dialog, layout.height));
     // Created in template order, which is also the order Tab follows.
-    for (const ControlSpec& spec : layout.controls) {
-        QWidget* widget = NewControl(dialog, spec);
+    for (const ControlSpec& control : layout.controls) {
+        QWidget* widget = NewControl(dialog, control);
         widget->setParent(window);
-        PlaceControl(dialog, widget, spec);
-        if (spec.kind == ControlKind::kLabel) {
+        PlaceControl(dialog, widget, control);
+        if (control.kind == ControlKind::kLabel) {
             widget->setFocusPolicy(Qt::NoFocus);
         } else {
-            widget->setFocusPolicy(Has(spec, style::kTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+            widget->setFocusPolicy(Has(control, style::kTabStop) ? Qt::StrongFocus
+                                                                 : Qt::ClickFocus);
         }
-        widget->setEnabled(!Has(spec, style::kDisabled));
-        widget->setVisible(!Has(spec, style::kHidden));
-        if (spec.id != kNoId) {
-            dialog.controls[spec.id] = widget;
-            dialog.specs[spec.id] = &spec;
+        widget->setEnabled(!Has(control, style::kDisabled));
+        widget->setVisible(!Has(control, style::kHidden));
+        if (control.id != kNoId) {
+            dialog.controls[control.id] = widget;
+            dialog.specs[control.id] = &control;
         }
     }
 }
 
 void FocusFirstTabStop(Dialog& dialog) {
-    for (const ControlSpec& spec : dialog.layout.controls) {
-        QWidget* widget = spec.id != kNoId ? dialog.controls[spec.id] : nullptr;
-        if (widget == nullptr || !Has(spec, style::kTabStop) || Has(spec, style::kHidden) ||
+    for (const ControlSpec& control : dialog.layout.controls) {
+        QWidget* widget = control.id != kNoId ? dialog.controls[control.id] : nullptr;
+        if (widget == nullptr || !Has(control, style::kTabStop) || Has(control, style::kHidden) ||
             !widget->isEnabled()) {
             continue;
         }
@@ -282,8 +283,8 @@ void SetItemText(Dialog& dialog, int id, std::string_view text) {
 }
 
 int AddListEntry(Dialog& dialog, int id, std::string_view text) {
-    const auto spec = dialog.specs.find(id);
-    if (spec == dialog.specs.end()) {
+    const auto control = dialog.specs.find(id);
+    if (control == dialog.specs.end()) {
         return -1;
     }
     const QString value = ToQString(text);
@@ -292,7 +293,7 @@ int AddListEntry(Dialog& dialog, int id, std::string_view text) {
         // and an editable combo's field keeps what it shows.
         const int selected = combo->currentIndex();
         const QString field = combo->currentText();
-        const int index = InsertPosition(*spec->second, combo->count(), value,
+        const int index = InsertPosition(*control->second, combo->count(), value,
                                          [combo](int i) { return combo->itemText(i); });
         combo->insertItem(index, value);
         if (selected < 0) {
@@ -304,7 +305,7 @@ int AddListEntry(Dialog& dialog, int id, std::string_view text) {
         return index;
     }
     if (auto* list = Item<QListWidget>(dialog, id)) {
-        const int index = InsertPosition(*spec->second, list->count(), value,
+        const int index = InsertPosition(*control->second, list->count(), value,
                                          [list](int i) { return list->item(i)->text(); });
         list->insertItem(index, value);
         return index;
@@ -401,8 +402,8 @@ bool IsItemEnabled(Dialog& dialog, int id) {
 }
 
 int GetItemWidth(Dialog& dialog, int id) {
-    const auto spec = dialog.specs.find(id);
-    return spec != dialog.specs.end() ? spec->second->width : 0;
+    const auto control = dialog.specs.find(id);
+    return control != dialog.specs.end() ? control->second->width : 0;
 }
 
 int ListViewColumnCount(Dialog& dialog, int id) {

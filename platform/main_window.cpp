@@ -21,7 +21,7 @@ namespace {
 class MainWindowWidget;
 
 struct MainWindowState {
-    MainWindowSpec spec;
+    MainWindowSpec layout;
     MainWindowHandlers handlers;
     MainWindowWidget* widget = nullptr;
     QMenuBar* commandBar = nullptr;
@@ -74,7 +74,7 @@ class MainWindowWidget : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        const int band = mainWindow->spec.viewGap;
+        const int band = mainWindow->layout.viewGap;
         painter.fillRect(0, 0, width(), band, QColor(192, 192, 192));
         painter.fillRect(0, band - 1, width(), 1, Qt::black);
     }
@@ -82,10 +82,10 @@ class MainWindowWidget : public QWidget {
     void resizeEvent(QResizeEvent*) override {
         const int barHeight = mainWindow->commandBar->sizeHint().height();
         mainWindow->commandBar->setGeometry(0, 0, width(), barHeight);
-        for (const CheckBoxSpec& box : mainWindow->spec.checkBoxes) {
-            mainWindow->checkBoxes[box.id]->setGeometry(box.x,
-                                                        barHeight + mainWindow->spec.checkBoxGap,
-                                                        box.width, mainWindow->spec.checkBoxHeight);
+        for (const CheckBoxSpec& box : mainWindow->layout.checkBoxes) {
+            mainWindow->checkBoxes[box.id]->setGeometry(
+                box.x, barHeight + mainWindow->layout.checkBoxGap, box.width,
+                mainWindow->layout.checkBoxHeight);
         }
         if (QWidget* view = TerminalViewWidget()) {
             const int top = TerminalViewTop();
@@ -109,7 +109,7 @@ QWidget* MainWindowClient() {
 }
 
 int TerminalViewTop() {
-    return mainWindow ? CommandBarHeight() + mainWindow->spec.viewGap : 0;
+    return mainWindow ? CommandBarHeight() + mainWindow->layout.viewGap : 0;
 }
 
 QAction* MenuItemAction(int id) {
@@ -120,20 +120,20 @@ QCheckBox* CheckBoxWidget(int id) {
     return mainWindow && mainWindow->checkBoxes.contains(id) ? mainWindow->checkBoxes[id] : nullptr;
 }
 
-bool CreateMainWindow(const MainWindowSpec& spec, MainWindowHandlers handlers) {
+bool CreateMainWindow(const MainWindowSpec& layout, MainWindowHandlers handlers) {
     if (mainWindow) {
         return false;
     }
     mainWindow = std::make_unique<MainWindowState>();
-    mainWindow->spec = spec;
+    mainWindow->layout = layout;
     mainWindow->handlers = std::move(handlers);
     auto* widget = new MainWindowWidget;
     mainWindow->widget = widget;
-    widget->setWindowTitle(QString::fromUtf8(spec.title));
+    widget->setWindowTitle(QString::fromUtf8(layout.title));
 
     mainWindow->commandBar = new QMenuBar(widget);
     mainWindow->commandBar->setNativeMenuBar(false);
-    for (const MenuSpec& menuSpec : spec.menus) {
+    for (const MenuSpec& menuSpec : layout.menus) {
         QMenu* menu = mainWindow->commandBar->addMenu(QString::fromUtf8(menuSpec.title));
         for (const MenuItemSpec& item : menuSpec.items) {
             if (item.id == 0) {
@@ -163,7 +163,7 @@ bool CreateMainWindow(const MainWindowSpec& spec, MainWindowHandlers handlers) {
                      [] { PostToUi([] { DestroyMainWindow(); }); });
     mainWindow->commandBar->setCornerWidget(closeButton, Qt::TopRightCorner);
 
-    for (const CheckBoxSpec& boxSpec : spec.checkBoxes) {
+    for (const CheckBoxSpec& boxSpec : layout.checkBoxes) {
         auto* box = new QCheckBox(QString::fromUtf8(boxSpec.text), widget);
         box->setEnabled(boxSpec.enabled);
         box->setFocusPolicy(Qt::NoFocus);

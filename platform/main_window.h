@@ -50,7 +50,7 @@ struct MainWindowHandlers {
 
 // Builds the window, hidden. Closing it (the command bar's close button or the window
 // manager's) destroys it. False when it exists already.
-bool CreateMainWindow(const MainWindowSpec& spec, MainWindowHandlers handlers);
+bool CreateMainWindow(const MainWindowSpec& layout, MainWindowHandlers handlers);
 bool MainWindowExists();
 // Shows the window at a size whose terminal view has a client area of `viewWidth` by
 // `viewHeight` pixels.
